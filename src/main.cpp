@@ -1,0 +1,2 @@
+// Placeholder until the Qt binding is built.
+int main() { return 1; }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace psion::platform {
+
+// A control is addressed by its name and, inside a control array, by its index.
+struct ControlRef {
+    std::string name;
+    int index = -1;  // -1: not part of a control array
+
+    friend bool operator==(const ControlRef&, const ControlRef&) = default;
+};
+
+enum class ControlKind { Label, Button, CheckBox, DropDownList, TextBox };
+
+enum class TextAlignment { Left, Right, Center };
+
+struct FontSpec {
+    std::string face = "MS Sans Serif";
+    double points = 8.25;
+    bool bold = false;
+    bool italic = false;
+};
+
+// Left, top, width and height in twips (1/1440 inch) within the client area.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct ControlDescription {
+    ControlRef id;
+    ControlKind kind = ControlKind::Label;
+    std::string caption;  // initial text; empty for lists and text boxes
+    FontSpec font;
+    TextAlignment alignment = TextAlignment::Left;
+    TwipsRect position;
+    std::vector<std::string> entries;  // initial entries of a list
+};
+
+// A menu bar entry with items opens a drop-down menu; one without items is a command.
+struct MenuItemDescription {
+    std::string name;
+    std::string caption;
+    std::vector<MenuItemDescription> items;
+};
+
+struct FormDescription {
+    std::string name;
+    std::string caption;
+    int clientWidthTwips = 0;
+    int clientHeightTwips = 0;
+    std::vector<ControlDescription> controls;  // in tab order
+    std::vector<MenuItemDescription> menu;     // menu bar, left to right
+    // Painted in the system colour for window backgrounds instead of the dialog face colour.
+    bool windowBackground = false;
+};
+
+// Labels never take the keyboard focus.
+inline bool TakesFocus(ControlKind kind) { return kind != ControlKind::Label; }
+
+}  // namespace psion::platform

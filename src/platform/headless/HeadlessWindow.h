@@ -1,0 +1,69 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FormLogic.h"
+#include "platform/Window.h"
+
+namespace psion::headless {
+
+using platform::ControlRef;
+
+// An in-memory window built from a form description. The logic drives it
+// through platform::Window; a test drives it through the user actions below,
+// which raise the logic's handlers as a real toolkit would.
+class HeadlessWindow : public platform::Window {
+public:
+    HeadlessWindow(const platform::FormDescription& description, std::vector<platform::EventRoute> routes);
+
+    // platform::Window
+    void SetText(const ControlRef& control, const std::string& text) override;
+    std::string Text(const ControlRef& control) const override;
+    void SetEnabled(const ControlRef& control, bool enabled) override;
+    void SetFocus(const ControlRef& control) override;  // throws std::logic_error on a label or a disabled control
+    void ClearList(const ControlRef& list) override;
+    void AddListEntry(const ControlRef& list, const std::string& entry) override;
+    void SelectListEntry(const ControlRef& list, int index) override;
+    int SelectedIndex(const ControlRef& list) const override;
+    bool IsChecked(const ControlRef& checkBox) const override;
+    void BringToFront() override;
+    void Close() override;
+
+    // User actions. Each returns false, and does nothing, when the control is
+    // disabled or the window is closed, as a real window would ignore it.
+    bool Click(const ControlRef& control);          // button; a check box toggles first
+    bool ClickMenu(const std::string& menuItem);    // a menu item or menu bar command
+    bool Choose(const ControlRef& list, int index); // picks an entry as the user does
+    bool Type(const ControlRef& textBox, const std::string& text);  // replaces the contents
+    void CloseBox();                                // the platform's close box
+
+    // Inspection.
+    bool IsEnabled(const ControlRef& control) const;
+    std::optional<ControlRef> Focus() const;
+    std::vector<std::string> Entries(const ControlRef& list) const;
+    bool IsClosed() const { return closed_; }
+    bool WasBroughtToFront() const { return broughtToFront_; }
+    const platform::FormDescription& Description() const { return description_; }
+
+    // Puts the focus where a freshly shown window has it: the first control in
+    // tab order that takes the focus, unless the logic already placed it.
+    void FocusFirstControl();
+
+private:
+    struct ControlState;
+    ControlState& StateOf(const ControlRef& control);
+    const ControlState& StateOf(const ControlRef& control) const;
+    void Raise(const std::string& control, platform::FormEvent event, int index);
+
+    const platform::FormDescription& description_;
+    std::vector<platform::EventRoute> routes_;
+    std::vector<ControlState> controls_;
+    std::optional<ControlRef> focus_;
+    bool closed_ = false;
+    bool broughtToFront_ = false;
+};
+
+}  // namespace psion::headless

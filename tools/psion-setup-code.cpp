@@ -1,0 +1,2 @@
+// Placeholder until the support tool is built.
+int main() { return 1; }

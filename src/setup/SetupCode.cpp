@@ -1,7 +1,5 @@
 #include "setup/SetupCode.h"
 
-#include <cstdio>
-
 namespace psion::setup {
 
 namespace {
@@ -12,12 +10,15 @@ std::string FormatWithPattern(const platform::CalendarDate& date) {
     for (std::size_t i = 0; i < SetupCodePattern.size(); i += 2) {
         const std::string_view field = SetupCodePattern.substr(i, 2);
         int value = 0;
-        if (field == "dd") value = date.day;
-        else if (field == "MM") value = date.month;
-        else if (field == "yy") value = date.year % 100;
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02d", value % 100);
-        formatted += digits;
+        if (field == "dd")
+            value = date.day;
+        else if (field == "MM")
+            value = date.month;
+        else if (field == "yy")
+            value = date.year % 100;
+        value %= 100;
+        formatted += static_cast<char>('0' + value / 10);
+        formatted += static_cast<char>('0' + value % 10);
     }
     return formatted;
 }

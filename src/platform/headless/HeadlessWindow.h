@@ -16,14 +16,19 @@ using platform::ControlRef;
 // through platform::Window; a test drives it through the user actions below,
 // which raise the logic's handlers as a real toolkit would.
 class HeadlessWindow : public platform::Window {
-public:
-    HeadlessWindow(const platform::FormDescription& description, std::vector<platform::EventRoute> routes);
+  public:
+    HeadlessWindow(const platform::FormDescription& description,
+                   std::vector<platform::EventRoute> routes);
+    ~HeadlessWindow() override;
+    HeadlessWindow(const HeadlessWindow&) = delete;
+    HeadlessWindow& operator=(const HeadlessWindow&) = delete;
 
     // platform::Window
     void SetText(const ControlRef& control, const std::string& text) override;
     std::string Text(const ControlRef& control) const override;
     void SetEnabled(const ControlRef& control, bool enabled) override;
-    void SetFocus(const ControlRef& control) override;  // throws std::logic_error on a label or a disabled control
+    void SetFocus(const ControlRef& control)
+        override;  // throws std::logic_error on a label or a disabled control
     void ClearList(const ControlRef& list) override;
     void AddListEntry(const ControlRef& list, const std::string& entry) override;
     void SelectListEntry(const ControlRef& list, int index) override;
@@ -34,11 +39,16 @@ public:
 
     // User actions. Each returns false, and does nothing, when the control is
     // disabled or the window is closed, as a real window would ignore it.
-    bool Click(const ControlRef& control);          // button; a check box toggles first
-    bool ClickMenu(const std::string& menuItem);    // a menu item or menu bar command
-    bool Choose(const ControlRef& list, int index); // picks an entry as the user does
+    bool Click(const ControlRef& control);           // button; a check box toggles first
+    bool ClickMenu(const std::string& menuItem);     // a menu item or menu bar command
+    bool Choose(const ControlRef& list, int index);  // picks an entry as the user does
     bool Type(const ControlRef& textBox, const std::string& text);  // replaces the contents
-    void CloseBox();                                // the platform's close box
+    void CloseBox();                                                // the platform's close box
+
+    // While a modal dialog is open its opener takes no input: user actions on
+    // it then do nothing and return false.
+    void SetInputBlocked(bool blocked) { inputBlocked_ = blocked; }
+    bool IsInputBlocked() const { return inputBlocked_; }
 
     // Inspection.
     bool IsEnabled(const ControlRef& control) const;
@@ -52,11 +62,12 @@ public:
     // tab order that takes the focus, unless the logic already placed it.
     void FocusFirstControl();
 
-private:
+  private:
     struct ControlState;
     ControlState& StateOf(const ControlRef& control);
     const ControlState& StateOf(const ControlRef& control) const;
     void Raise(const std::string& control, platform::FormEvent event, int index);
+    bool AcceptsInput(const ControlState& state) const;
 
     const platform::FormDescription& description_;
     std::vector<platform::EventRoute> routes_;
@@ -64,6 +75,7 @@ private:
     std::optional<ControlRef> focus_;
     bool closed_ = false;
     bool broughtToFront_ = false;
+    bool inputBlocked_ = false;
 };
 
 }  // namespace psion::headless

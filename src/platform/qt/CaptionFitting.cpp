@@ -1,0 +1,45 @@
+#include "platform/qt/CaptionFitting.h"
+
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+namespace psion::qt {
+
+QStringList WrapCaption(const QString& caption, const QFont& font, int width) {
+    const QFontMetrics metrics(font);
+    QStringList lines;
+    QString line;
+    for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (line.isEmpty() || metrics.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+        } else {
+            lines.append(line);
+            line = word;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty()) lines.append(line);
+    return lines;
+}
+
+QSize ButtonCaptionRoom(const QPushButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.rect = QRect(QPoint(0, 0), button.size());
+    const QRect contents =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+    // Keep the caption clear of the frame, as the style's own size hint does.
+    const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, &option, &button);
+    return QSize(contents.width() - margin, contents.height());
+}
+
+QString WrapButtonCaption(const QPushButton& button, const QString& caption) {
+    return WrapCaption(caption, button.font(), ButtonCaptionRoom(button).width())
+        .join(QLatin1Char('\n'));
+}
+
+QSize GrownToFit(const QWidget& widget) { return widget.size().expandedTo(widget.sizeHint()); }
+
+}  // namespace psion::qt

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include "platform/FormDescription.h"
+
+namespace psion::qt {
+
+// The faces that stand in for a font the forms name, best first. A face the
+// forms name that has no substitute here is asked for as it is.
+QStringList SubstituteFamilies(const QString& face);
+
+// The first substitute face installed here, or the face itself when none is.
+QString ResolveFamily(const QString& face);
+
+// The font for a control: the substitute face at the same size, weight and slant.
+QFont FontFor(const platform::FontSpec& spec);
+
+}  // namespace psion::qt

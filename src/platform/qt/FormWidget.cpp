@@ -1,0 +1,347 @@
+#include "platform/qt/FormWidget.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <stdexcept>
+
+#include "platform/qt/CaptionFitting.h"
+#include "platform/qt/FontSubstitution.h"
+#include "platform/qt/TextCodec.h"
+#include "platform/qt/Twips.h"
+
+namespace psion::qt {
+
+using platform::ControlDescription;
+using platform::ControlKind;
+using platform::ControlRef;
+using platform::FormEvent;
+
+namespace {
+
+// The key under which a control keeps the caption the logic gave it, which a
+// button shows wrapped over several lines.
+constexpr char kCaptionProperty[] = "psionCaption";
+
+Qt::Alignment AlignmentOf(platform::TextAlignment alignment) {
+    switch (alignment) {
+        case platform::TextAlignment::Right:
+            return Qt::AlignRight | Qt::AlignTop;
+        case platform::TextAlignment::Center:
+            return Qt::AlignHCenter | Qt::AlignTop;
+        case platform::TextAlignment::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+// Qt reads "&" in button and menu captions as an access key; the forms have none.
+QString WithoutAccessKeys(QString caption) { return caption.replace(QLatin1Char('&'), "&&"); }
+
+QRect PixelRect(const platform::TwipsRect& twips) {
+    return QRect(TwipsToPixels(twips.left), TwipsToPixels(twips.top), TwipsToPixels(twips.width),
+                 TwipsToPixels(twips.height));
+}
+
+// The size a button needs so that its wrapped caption shows in full: the
+// table's size unless the caption needs more lines or a wider line.
+QSize ButtonSizeForCaption(const QPushButton& button) {
+    const QSize room = ButtonCaptionRoom(button);
+    const QStringList lines = button.text().split(QLatin1Char('\n'));
+    const QFontMetrics metrics(button.font());
+    int widest = 0;
+    for (const QString& line : lines) widest = qMax(widest, metrics.horizontalAdvance(line));
+    const int tallest =
+        metrics.height() + (static_cast<int>(lines.size()) - 1) * metrics.lineSpacing();
+    return button.size() + QSize(qMax(0, widest - room.width()), qMax(0, tallest - room.height()));
+}
+
+}  // namespace
+
+QString ControlObjectName(const ControlRef& control) {
+    QString name = DecodeText(control.name);
+    if (control.index >= 0) name += QLatin1Char('_') + QString::number(control.index);
+    return name;
+}
+
+FormWidget::FormWidget(const platform::FormDescription& description,
+                       std::vector<platform::EventRoute> routes, QWidget* parent)
+    : QWidget(parent), description_(description), routes_(std::move(routes)) {
+    setObjectName(DecodeText(description.name));
+    setFixedSize(TwipsToPixels(description.clientWidthTwips),
+                 TwipsToPixels(description.clientHeightTwips));
+    setFont(FontFor(platform::FontSpec{}));
+    if (description.windowBackground) {
+        // The system colour for window backgrounds is the one text fields use.
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+        setPalette(colours);
+        setAutoFillBackground(true);
+    }
+    entries_.reserve(description.controls.size());
+    for (const ControlDescription& control : description.controls) BuildControl(control);
+
+    QWidget* previous = nullptr;
+    for (const Entry& entry : entries_) {
+        if (entry.widget->focusPolicy() == Qt::NoFocus) continue;
+        if (previous != nullptr) QWidget::setTabOrder(previous, entry.widget);
+        previous = entry.widget;
+    }
+}
+
+void FormWidget::BuildControl(const ControlDescription& control) {
+    const QString caption = DecodeText(control.caption);
+    const ControlRef id = control.id;
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::Label: {
+            auto* label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(AlignmentOf(control.alignment));
+            widget = label;
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(this);
+            // Enter and Escape press no button of these forms.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            button->setFocusPolicy(Qt::StrongFocus);
+            connect(button, &QPushButton::clicked, this,
+                    [this, id] { Raise(id.name, FormEvent::Click, id.index); });
+            widget = button;
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto* checkBox = new QCheckBox(this);
+            checkBox->setFocusPolicy(Qt::StrongFocus);
+            connect(checkBox, &QCheckBox::clicked, this,
+                    [this, id] { Raise(id.name, FormEvent::Click, id.index); });
+            widget = checkBox;
+            break;
+        }
+        case ControlKind::DropDownList: {
+            auto* list = new QComboBox(this);
+            list->setEditable(false);
+            list->setFocusPolicy(Qt::StrongFocus);
+            list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            for (const std::string& item : control.entries) list->addItem(DecodeText(item));
+            list->setCurrentIndex(-1);
+            // A list reads out what it shows.
+            connect(list, &QComboBox::currentTextChanged, list,
+                    [list](const QString& text) { list->setAccessibleName(text); });
+            connect(list, &QComboBox::activated, this,
+                    [this, id] { Raise(id.name, FormEvent::Choose, id.index); });
+            widget = list;
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(this);
+            box->setFocusPolicy(Qt::StrongFocus);
+            connect(box, &QLineEdit::textChanged, box,
+                    [box](const QString& text) { box->setAccessibleName(text); });
+            widget = box;
+            break;
+        }
+    }
+    widget->setObjectName(ControlObjectName(id));
+    widget->setFont(FontFor(control.font));
+    widget->setGeometry(PixelRect(control.position));
+    entries_.push_back(Entry{control, widget});
+    if (control.kind == ControlKind::DropDownList || control.kind == ControlKind::TextBox) {
+        // The style's frame and arrow need this height to show a line of text.
+        widget->resize(widget->width(), qMax(widget->height(), widget->minimumSizeHint().height()));
+        widget->setAccessibleName(control.kind == ControlKind::TextBox
+                                      ? static_cast<QLineEdit*>(widget)->text()
+                                      : static_cast<QComboBox*>(widget)->currentText());
+    } else {
+        ShowCaption(entries_.back(), caption);
+    }
+}
+
+void FormWidget::ShowCaption(const Entry& entry, const QString& caption) {
+    QWidget* widget = entry.widget;
+    widget->setProperty(kCaptionProperty, caption);
+    widget->setAccessibleName(caption);
+    // Sizes stay those of the table; a caption that the substitute face sets
+    // wider or taller than the original face grows its control just enough to
+    // show in full, keeping the control's top-left corner, because no caption
+    // may be cut off.
+    const QRect table = PixelRect(entry.description.position);
+    switch (entry.description.kind) {
+        case ControlKind::Label: {
+            auto* label = static_cast<QLabel*>(widget);
+            label->setText(caption);
+            label->resize(table.size().expandedTo(label->sizeHint()));
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto* checkBox = static_cast<QCheckBox*>(widget);
+            checkBox->setText(WithoutAccessKeys(caption));
+            checkBox->resize(table.size().expandedTo(checkBox->sizeHint()));
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = static_cast<QPushButton*>(widget);
+            button->resize(table.size());
+            button->setText(WithoutAccessKeys(WrapButtonCaption(*button, caption)));
+            button->resize(ButtonSizeForCaption(*button));
+            break;
+        }
+        case ControlKind::DropDownList:
+        case ControlKind::TextBox:
+            break;
+    }
+}
+
+QMenuBar* FormWidget::BuildMenuBar(QWidget* menuParent) {
+    if (description_.menu.empty()) return nullptr;
+    auto* bar = new QMenuBar(menuParent);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    const auto addCommand = [this](QAction* action, const platform::MenuItemDescription& item) {
+        action->setObjectName(DecodeText(item.name));
+        // No menu item has a shortcut key.
+        action->setShortcut(QKeySequence());
+        const std::string name = item.name;
+        connect(action, &QAction::triggered, this,
+                [this, name] { Raise(name, FormEvent::Click, -1); });
+        menuActions_.emplace_back(item.name, action);
+    };
+    for (const platform::MenuItemDescription& entry : description_.menu) {
+        const QString caption = WithoutAccessKeys(DecodeText(entry.caption));
+        if (entry.items.empty()) {
+            addCommand(bar->addAction(caption), entry);
+            continue;
+        }
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(DecodeText(entry.name));
+        menuActions_.emplace_back(entry.name, menu->menuAction());
+        for (const platform::MenuItemDescription& item : entry.items) {
+            addCommand(menu->addAction(WithoutAccessKeys(DecodeText(item.caption))), item);
+        }
+    }
+    return bar;
+}
+
+void FormWidget::ApplyInitialFocus() {
+    if (focusFromLoading_) {
+        Control(*focusFromLoading_)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (const Entry& entry : entries_) {
+        if (entry.widget->focusPolicy() != Qt::NoFocus && entry.widget->isEnabled()) {
+            entry.widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+const FormWidget::Entry& FormWidget::EntryFor(const ControlRef& control) const {
+    for (const Entry& entry : entries_) {
+        if (entry.description.id == control) return entry;
+    }
+    throw std::invalid_argument(
+        "form " + description_.name + " has no control " + control.name +
+        (control.index >= 0 ? "(" + std::to_string(control.index) + ")" : std::string()));
+}
+
+QWidget* FormWidget::Control(const ControlRef& control) const { return EntryFor(control).widget; }
+
+void FormWidget::Raise(const std::string& control, FormEvent event, int index) {
+    for (const platform::EventRoute& route : routes_) {
+        if (route.control == control && route.event == event) route.handler(index);
+    }
+}
+
+void FormWidget::SetText(const ControlRef& control, const std::string& text) {
+    const Entry& entry = EntryFor(control);
+    if (auto* box = qobject_cast<QLineEdit*>(entry.widget)) {
+        box->setText(DecodeText(text));
+        return;
+    }
+    if (qobject_cast<QComboBox*>(entry.widget) != nullptr) {
+        throw std::invalid_argument("the text of list " + control.name + " is its selected entry");
+    }
+    ShowCaption(entry, DecodeText(text));
+}
+
+std::string FormWidget::Text(const ControlRef& control) const {
+    QWidget* widget = Control(control);
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return EncodeText(box->text());
+    if (auto* list = qobject_cast<QComboBox*>(widget)) {
+        return list->currentIndex() < 0 ? std::string() : EncodeText(list->currentText());
+    }
+    return EncodeText(widget->property(kCaptionProperty).toString());
+}
+
+void FormWidget::SetEnabled(const ControlRef& control, bool enabled) {
+    for (const auto& [name, action] : menuActions_) {
+        if (control.index < 0 && name == control.name) {
+            action->setEnabled(enabled);
+            return;
+        }
+    }
+    Control(control)->setEnabled(enabled);
+}
+
+void FormWidget::SetFocus(const ControlRef& control) {
+    QWidget* widget = Control(control);
+    if (widget->focusPolicy() == Qt::NoFocus) {
+        throw std::invalid_argument("control " + control.name + " takes no focus");
+    }
+    if (!isVisible()) focusFromLoading_ = control;
+    widget->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+QComboBox& AsList(QWidget* widget, const std::string& name) {
+    auto* list = qobject_cast<QComboBox*>(widget);
+    if (list == nullptr) throw std::invalid_argument("control " + name + " is not a list");
+    return *list;
+}
+}  // namespace
+
+void FormWidget::ClearList(const ControlRef& list) { AsList(Control(list), list.name).clear(); }
+
+void FormWidget::AddListEntry(const ControlRef& list, const std::string& entry) {
+    QComboBox& box = AsList(Control(list), list.name);
+    const int selected = box.currentIndex();
+    box.addItem(DecodeText(entry));
+    // A combo box selects the first entry added to it; these lists keep their selection.
+    box.setCurrentIndex(selected);
+}
+
+void FormWidget::SelectListEntry(const ControlRef& list, int index) {
+    QComboBox& box = AsList(Control(list), list.name);
+    if (index < -1 || index >= box.count()) {
+        throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
+    }
+    box.setCurrentIndex(index);
+    Raise(list.name, FormEvent::Choose, list.index);
+}
+
+int FormWidget::SelectedIndex(const ControlRef& list) const {
+    return AsList(Control(list), list.name).currentIndex();
+}
+
+bool FormWidget::IsChecked(const ControlRef& checkBox) const {
+    auto* box = qobject_cast<QCheckBox*>(Control(checkBox));
+    if (box == nullptr)
+        throw std::invalid_argument("control " + checkBox.name + " is not a check box");
+    return box->isChecked();
+}
+
+void FormWidget::BringToFront() {
+    window()->raise();
+    window()->activateWindow();
+}
+
+void FormWidget::Close() { window()->close(); }
+
+}  // namespace psion::qt

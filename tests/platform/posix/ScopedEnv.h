@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace psion::testing {
+
+// Sets (or unsets) one environment variable and puts back its old value.
+class ScopedEnv {
+  public:
+    ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
+        if (const char* old = std::getenv(name_.c_str())) previous_ = old;
+        Apply(value);
+    }
+    ~ScopedEnv() { Apply(previous_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    void Apply(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name_.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(name_.c_str());
+        }
+    }
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
+}  // namespace psion::testing

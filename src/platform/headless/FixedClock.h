@@ -6,12 +6,12 @@ namespace psion::headless {
 
 // A clock whose date the test sets; it can be moved across midnight at will.
 class FixedClock : public platform::Clock {
-public:
+  public:
     explicit FixedClock(platform::CalendarDate today) : today_(today) {}
     void Set(platform::CalendarDate today) { today_ = today; }
     platform::CalendarDate Today() const override { return today_; }
 
-private:
+  private:
     platform::CalendarDate today_;
 };
 

@@ -11,7 +11,7 @@ using platform::FormEvent;
 
 struct HeadlessWindow::ControlState {
     ControlRef id;
-    ControlKind kind;
+    ControlKind kind = ControlKind::Label;
     std::string text;
     std::vector<std::string> entries;
     int selected = -1;
@@ -41,7 +41,10 @@ HeadlessWindow::HeadlessWindow(const platform::FormDescription& description,
                                std::vector<platform::EventRoute> routes)
     : description_(description), routes_(std::move(routes)) {
     for (const auto& control : description_.controls) {
-        ControlState state{.id = control.id, .kind = control.kind, .text = control.caption};
+        ControlState state;
+        state.id = control.id;
+        state.kind = control.kind;
+        state.text = control.caption;
         state.entries = control.entries;
         controls_.push_back(std::move(state));
     }
@@ -143,6 +146,8 @@ bool HeadlessWindow::Click(const ControlRef& control) {
         throw std::logic_error(Describe(control) + " is not clicked; choose or type instead");
     }
     if (!AcceptsInput(state)) return false;
+    // A mouse click gives the control the focus before its handler runs.
+    if (platform::TakesFocus(state.kind)) focus_ = control;
     if (state.kind == ControlKind::CheckBox) state.checked = !state.checked;
     Raise(control.name, FormEvent::Click, control.index);
     return true;
@@ -163,6 +168,7 @@ bool HeadlessWindow::Choose(const ControlRef& list, int index) {
         throw std::logic_error(Describe(list) + " is not a list");
     }
     if (!AcceptsInput(state)) return false;
+    focus_ = list;
     SelectListEntry(list, index);
     return true;
 }
@@ -173,6 +179,7 @@ bool HeadlessWindow::Type(const ControlRef& textBox, const std::string& text) {
         throw std::logic_error(Describe(textBox) + " is not a text box");
     }
     if (!AcceptsInput(state)) return false;
+    focus_ = textBox;
     state.text = text;
     return true;
 }

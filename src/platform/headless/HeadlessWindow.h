@@ -39,6 +39,7 @@ class HeadlessWindow : public platform::Window {
 
     // User actions. Each returns false, and does nothing, when the control is
     // disabled or the window is closed, as a real window would ignore it.
+    // Like a mouse, a click, choice or typing first gives the control the focus.
     bool Click(const ControlRef& control);           // button; a check box toggles first
     bool ClickMenu(const std::string& menuItem);     // a menu item or menu bar command
     bool Choose(const ControlRef& list, int index);  // picks an entry as the user does

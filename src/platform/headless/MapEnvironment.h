@@ -9,11 +9,11 @@ namespace psion::headless {
 
 // An environment held in memory; names match without regard to letter case.
 class MapEnvironment : public platform::Environment {
-public:
+  public:
     void Set(const std::string& name, const std::string& value) { values_[name] = value; }
     std::optional<std::string> Get(std::string_view name) const override;
 
-private:
+  private:
     std::map<std::string, std::string> values_;
 };
 

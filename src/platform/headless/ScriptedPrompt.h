@@ -12,7 +12,7 @@ namespace psion::headless {
 // with nothing queued is answered OK; a Yes/No box with nothing queued
 // throws std::logic_error, so an unexpected question fails the test.
 class ScriptedPrompt : public platform::UserPrompt {
-public:
+  public:
     // Runs while the box is "on screen", before it is answered.
     using Reaction = std::function<void(const platform::PromptMessage& shown)>;
 
@@ -24,7 +24,7 @@ public:
     const std::vector<platform::PromptMessage>& Shown() const { return shown_; }
     std::size_t PendingAnswers() const { return answers_.size(); }
 
-private:
+  private:
     struct Queued {
         platform::PromptAnswer answer;
         Reaction whileShown;

@@ -1,19 +1,179 @@
 #include "setup/SetupDialog.h"
 
+#include <string_view>
+#include <utility>
+
+#include "setup/SetupCode.h"
+#include "setup/SetupForm.h"
+#include "unitfiles/SerialConfigFile.h"
+#include "unitfiles/UnitBatchFile.h"
+
 namespace psion::setup {
 
-// Placeholder until the setup dialog is built.
+namespace {
+
+using platform::ControlRef;
+using platform::PromptAnswer;
+using platform::PromptButtons;
+using platform::PromptIcon;
+using platform::PromptMessage;
+
+const ControlRef kType{"cboType"};
+const ControlRef kDest{"cboDest"};
+const ControlRef kPort{"cboPort"};
+const ControlRef kCode1{"Text1"};
+const ControlRef kCode2{"Text2"};
+const ControlRef kSave{"Command1"};
+
+constexpr std::string_view kCaption = "Psion Setup";
+constexpr int kOldUnitTypeIndex = 3;  // the unit type whose destinations are ports
+
+// Blank means nothing but spaces; other white space counts as text.
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+}  // namespace
+
 SetupDialog::SetupDialog(platform::Platform& platform, const unitfiles::DataFolder& dataFolder,
                          std::function<void()> refreshStatus)
     : platform_(platform), dataFolder_(dataFolder), refreshStatus_(std::move(refreshStatus)) {}
 
-const platform::FormDescription& SetupDialog::Description() const {
-    static const platform::FormDescription description{.name = "frmsetup", .caption = "Psion Setup"};
-    return description;
-}
+const platform::FormDescription& SetupDialog::Description() const { return SetupFormDescription(); }
 
+// The controls come from the description, so every opening starts blank.
 void SetupDialog::Load(platform::Window& window) { window_ = &window; }
 
-std::vector<platform::EventRoute> SetupDialog::Routes() { return {}; }
+std::vector<platform::EventRoute> SetupDialog::Routes() {
+    using platform::FormEvent;
+    return {
+        {"cboType", FormEvent::Choose, [this](int) { OnCboTypeChoose(); }},
+        {"cboDest", FormEvent::Choose, [this](int) { OnCboDestChoose(); }},
+        {"cboPort", FormEvent::Choose, [this](int) { OnCboPortChoose(); }},
+        {"Command1", FormEvent::Click, [this](int) { OnCommand1Click(); }},
+        {"Command2", FormEvent::Click, [this](int) { OnCommand2Click(); }},
+    };
+}
+
+void SetupDialog::OnCboTypeChoose() {
+    window_->ClearList(kDest);
+    if (window_->SelectedIndex(kType) == kOldUnitTypeIndex) {
+        for (const char* entry : {"P1", "P2", "P3"}) window_->AddListEntry(kDest, entry);
+    } else {
+        for (const char* entry : {"A", "B", "C"}) window_->AddListEntry(kDest, entry);
+    }
+    window_->SetFocus(kDest);
+}
+
+void SetupDialog::OnCboDestChoose() { window_->SetFocus(kPort); }
+
+void SetupDialog::OnCboPortChoose() { window_->SetFocus(kCode1); }
+
+void SetupDialog::OnCommand1Click() {
+    if (!InputsAccepted()) return;
+    if (!WriteFiles()) return;
+
+    window_->Close();
+    platform_.prompt.Show(
+        PromptMessage{.text = "File changes have been saved", .title = std::string(kCaption)});
+    refreshStatus_();
+}
+
+void SetupDialog::OnCommand2Click() { window_->Close(); }
+
+bool SetupDialog::InputsAccepted() {
+    auto& prompt = platform_.prompt;
+
+    // The code is tested first, before any of the choices, and never trimmed.
+    const std::string enteredCode = window_->Text(kCode1) + window_->Text(kCode2);
+    if (!CheckSetupCode(enteredCode, platform_.clock)) {
+        prompt.Show(PromptMessage{
+            .text = platform::JoinLines({"Sorry, you have entered the wrong setup code ...",
+                                         "Please call customer support for correct code."}),
+            .title = std::string(kCaption),
+            .icon = PromptIcon::Critical,
+        });
+        window_->SetFocus(kCode1);
+        return false;
+    }
+
+    struct Choice {
+        const ControlRef& list;
+        const char* message;
+        const ControlRef& focus;
+    };
+    // A missing destination sends the user back to the unit type, which refills it.
+    const Choice choices[] = {
+        {kType, "ERROR -- You have not defined a UNIT TYPE", kType},
+        {kDest, "ERROR -- You have not defined a DESTINATION", kType},
+        {kPort, "ERROR -- You have not defined a SERIAL PORT", kPort},
+    };
+    for (const Choice& choice : choices) {
+        if (IsBlank(window_->Text(choice.list))) {
+            prompt.Show(PromptMessage{.text = choice.message, .title = "Setup Error"});
+            window_->SetFocus(choice.focus);
+            return false;
+        }
+    }
+
+    const PromptAnswer answer = prompt.Show(PromptMessage{
+        .text = platform::JoinLines({"File change requested.", "Are you sure?"}),
+        .title = std::string(kCaption),
+        .buttons = PromptButtons::YesNo,
+    });
+    if (answer != PromptAnswer::Yes) {
+        window_->SetFocus(kType);
+        return false;
+    }
+    return true;
+}
+
+bool SetupDialog::WriteFiles() {
+    std::vector<std::string> rewritten;
+
+    if (auto error = unitfiles::WriteUnitBatchFile(dataFolder_, window_->SelectedIndex(kType),
+                                                   window_->SelectedIndex(kDest))) {
+        ReportFailedWrite(*error, rewritten);
+        return false;
+    }
+    rewritten.emplace_back(unitfiles::kUnitBatchFile);
+
+    const std::string port = window_->Text(kPort);
+    for (std::string_view file : {unitfiles::kSendConfigFile, unitfiles::kReceiveConfigFile}) {
+        const std::string path = dataFolder_.DataFilePath(file);
+        // A missing file is skipped by the patch; only one that exists gets rewritten.
+        const bool present = dataFolder_.FileExists(path);
+        if (auto error = unitfiles::PatchSerialPort(dataFolder_, path, port)) {
+            ReportFailedWrite(*error, rewritten);
+            return false;
+        }
+        if (present) rewritten.emplace_back(file);
+    }
+    return true;
+}
+
+void SetupDialog::ReportFailedWrite(const platform::FileError& error,
+                                    const std::vector<std::string>& alreadyRewritten) {
+    std::string done;
+    if (alreadyRewritten.empty()) {
+        done = "No file has been changed.";
+    } else {
+        done = "Already rewritten: ";
+        for (std::size_t i = 0; i < alreadyRewritten.size(); ++i) {
+            if (i > 0) done += " and ";
+            done += alreadyRewritten[i];
+        }
+    }
+    platform_.prompt.Show(PromptMessage{
+        .text =
+            platform::JoinLines({"The file changes could not be saved.", error.Describe(), done}),
+        .title = std::string(kCaption),
+        .icon = PromptIcon::Critical,
+    });
+    // The dialog stays open for another try; the status panel must not go on
+    // showing a configuration that a file rewritten above no longer holds.
+    window_->SetFocus(kSave);
+    if (!alreadyRewritten.empty()) refreshStatus_();
+}
 
 }  // namespace psion::setup

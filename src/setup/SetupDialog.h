@@ -1,8 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/FormLogic.h"
 #include "platform/Platform.h"
 #include "unitfiles/DataFolder.h"
@@ -12,7 +15,7 @@ namespace psion::setup {
 // frmsetup: rewrites the unit configuration behind the day's setup code.
 // Opened blank each time; refreshStatus is the main window's GetStuff.
 class SetupDialog : public platform::FormLogic {
-public:
+  public:
     SetupDialog(platform::Platform& platform, const unitfiles::DataFolder& dataFolder,
                 std::function<void()> refreshStatus);
 
@@ -20,7 +23,20 @@ public:
     void Load(platform::Window& window) override;
     std::vector<platform::EventRoute> Routes() override;
 
-private:
+  private:
+    // Event handlers, one per event of the dialog.
+    void OnCboTypeChoose();
+    void OnCboDestChoose();
+    void OnCboPortChoose();
+    void OnCommand1Click();  // Save
+    void OnCommand2Click();  // Cancel
+
+    // Save, split at the point where the files start to change.
+    bool InputsAccepted();
+    bool WriteFiles();
+    void ReportFailedWrite(const platform::FileError& error,
+                           const std::vector<std::string>& alreadyRewritten);
+
     platform::Platform& platform_;
     const unitfiles::DataFolder& dataFolder_;
     std::function<void()> refreshStatus_;

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+#include "platform/headless/FixedClock.h"
+#include "platform/headless/HeadlessWindow.h"
+#include "platform/headless/HeadlessWindowSystem.h"
+#include "platform/headless/MapEnvironment.h"
+#include "platform/headless/ScriptedPrompt.h"
+#include "setup/SetupDialog.h"
+#include "support/NativePlatform.h"
+#include "support/TempDir.h"
+#include "unitfiles/DataFolder.h"
+
+namespace psion::testing {
+
+// The real file layer, except that replacing the one file named by FailWritesTo
+// fails the way a locked file would, before anything is written.
+class FaultyFileSystem : public platform::FileSystem {
+  public:
+    explicit FaultyFileSystem(platform::FileSystem& real) : real_(real) {}
+
+    void FailWritesTo(std::string fileName) { failing_ = std::move(fileName); }
+
+    bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
+    platform::FileReadResult ReadAll(const std::string& path) const override {
+        return real_.ReadAll(path);
+    }
+    std::optional<platform::FileError> ReplaceAll(const std::string& path,
+                                                  std::string_view bytes) override {
+        if (failing_ && path.ends_with("\\" + *failing_)) {
+            return platform::FileError{path, "The file is locked by another program"};
+        }
+        return real_.ReplaceAll(path, bytes);
+    }
+
+  private:
+    platform::FileSystem& real_;
+    std::optional<std::string> failing_;
+};
+
+// 7 March 2026; its code, worked out by hand in SetupCodeTest.cpp.
+inline constexpr platform::CalendarDate kToday{2026, 3, 7};
+inline constexpr const char* kTodaysCode = "AICGGLGOIMMR";
+
+inline const platform::ControlRef kType{"cboType"};
+inline const platform::ControlRef kDest{"cboDest"};
+inline const platform::ControlRef kPort{"cboPort"};
+inline const platform::ControlRef kText1{"Text1"};
+inline const platform::ControlRef kText2{"Text2"};
+inline const platform::ControlRef kSave{"Command1"};
+inline const platform::ControlRef kCancel{"Command2"};
+
+// A setup dialog over a real data folder in a temporary directory, shown in
+// an in-memory window.
+struct SetupDialogHarness {
+    TempDir temp;
+    std::string systemPath = AsSystemPath(temp.Path()) + "\\program files (x86)";
+    std::filesystem::path folder = temp.Path() / "program files (x86)" / "kelvo" / "psion";
+    std::unique_ptr<platform::FileSystem> nativeFiles = MakeNativeFileSystem();
+    FaultyFileSystem files{*nativeFiles};
+    headless::MapEnvironment environment;
+    headless::FixedClock clock{kToday};
+    std::unique_ptr<platform::ProcessLauncher> processes = MakeNativeProcessLauncher();
+    headless::ScriptedPrompt prompt;
+    headless::HeadlessWindowSystem windows;
+    platform::Platform platform{files, environment, clock, *processes, prompt, windows};
+    unitfiles::DataFolder dataFolder{files, systemPath};
+
+    // How many messages had been shown at each refresh of the status panel.
+    std::vector<std::size_t> refreshes;
+    setup::SetupDialog dialog{platform, dataFolder,
+                              [this] { refreshes.push_back(prompt.Shown().size()); }};
+    std::unique_ptr<headless::HeadlessWindow> window;
+
+    SetupDialogHarness() { std::filesystem::create_directories(folder); }
+
+    // Opens the dialog as a binding does: built from its description, loaded,
+    // focus on the first control that takes it.
+    headless::HeadlessWindow& Open() {
+        window = std::make_unique<headless::HeadlessWindow>(dialog.Description(), dialog.Routes());
+        dialog.Load(*window);
+        window->FocusFirstControl();
+        return *window;
+    }
+
+    std::filesystem::path Write(std::string_view name, std::string_view bytes) const {
+        return temp.Write(std::string("program files (x86)/kelvo/psion/") + std::string(name),
+                          bytes);
+    }
+    std::string Read(std::string_view name) const { return ReadBytes(folder / name); }
+
+    // Fills every entry of the open dialog as a user does.
+    void Fill(int type, int dest, int port, const std::string& text1,
+              const std::string& text2 = "") {
+        if (type >= 0) window->Choose(kType, type);
+        if (dest >= 0) window->Choose(kDest, dest);
+        if (port >= 0) window->Choose(kPort, port);
+        window->Type(kText1, text1);
+        window->Type(kText2, text2);
+    }
+
+    const platform::PromptMessage& LastMessage() const { return prompt.Shown().back(); }
+};
+
+// A unit's files as they stand before a Save.
+inline constexpr std::string_view kOldBatch =
+    "setdef am5\r\nsetdef ab2\r\nrem MX Version\r\nlink -sTTY:A\r\npdc\r\nextra line\r\n";
+inline constexpr std::string_view kOldSend =
+    "# send\r\nserial1=directserial port:Com1 realport:none\r\nbaud=9600\r\n";
+inline constexpr std::string_view kOldReceive = "serial1=directserial port:com6\r\nlog=off";
+
+}  // namespace psion::testing

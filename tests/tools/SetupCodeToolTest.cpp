@@ -1,0 +1,90 @@
+// psion-setup-code, run as support staff run it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "platform/headless/FixedClock.h"
+#include "setup/SetupCode.h"
+#include "support/TempDir.h"
+
+namespace psion::testing {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with the given arguments (already quoted for the shell).
+ToolRun RunTool(const std::string& arguments) {
+    TempDir temp;
+    const auto errFile = temp.Path() / "stderr";
+    const std::string command = std::string("'") + PSION_SETUP_CODE_EXE + "' " + arguments +
+                                " 2>'" + errFile.string() + "'";
+    ToolRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    std::array<char, 256> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) run.out += buffer.data();
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadBytes(errFile);
+    return run;
+}
+
+TEST(SetupCodeTool, PrintsTheCodeThatTheDialogAcceptsOnThatDate) {
+    const ToolRun run = RunTool("--date 2026-03-07");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_TRUE(run.out.ends_with("\n"));
+    const std::string printed = run.out.substr(0, run.out.size() - 1);
+
+    headless::FixedClock clock({2026, 3, 7});
+    EXPECT_TRUE(setup::CheckSetupCode(printed, clock));
+    EXPECT_EQ(printed, "AICGGLGOIMMR");  // worked out by hand in SetupCodeTest.cpp
+    clock.Set({2026, 3, 8});
+    EXPECT_FALSE(setup::CheckSetupCode(printed, clock));
+}
+
+TEST(SetupCodeTool, PrintsADifferentCodeForEachDateAndOneForToday) {
+    const ToolRun leapDay = RunTool("--date 2028-02-29");
+    ASSERT_EQ(leapDay.exitCode, 0) << leapDay.err;
+    EXPECT_TRUE(
+        setup::CheckSetupCode(leapDay.out.substr(0, 12), headless::FixedClock({2028, 2, 29})));
+
+    const ToolRun today = RunTool("");
+    ASSERT_EQ(today.exitCode, 0) << today.err;
+    ASSERT_EQ(today.out.size(), 13u) << today.out;
+    for (char c : today.out.substr(0, 12)) EXPECT_TRUE(c >= 'A' && c <= 'U') << today.out;
+    EXPECT_NE(today.out, leapDay.out);
+}
+
+TEST(SetupCodeTool, RejectsMalformedAndImpossibleDates) {
+    for (const std::string arguments :
+         {"--date 2026-02-30", "--date 2027-02-29", "--date 2026-13-01", "--date 2026-00-10",
+          "--date 2026-04-31", "--date 2026-3-7", "--date 07.03.2026", "--date 2026-03-07x",
+          "--date ''", "--date", "--date 2026-03-07 extra", "--day 2026-03-07", "2026-03-07",
+          "--date 0000-01-01"}) {
+        SCOPED_TRACE(arguments);
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "") << "no code is printed for a bad request";
+        EXPECT_TRUE(run.err.starts_with("psion-setup-code: ")) << run.err;
+        EXPECT_NE(run.err.find("Usage"), std::string::npos) << run.err;
+    }
+}
+
+TEST(SetupCodeTool, ExplainsItsUsageOnRequest) {
+    const ToolRun run = RunTool("--help");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.starts_with("Usage: psion-setup-code [--date YYYY-MM-DD]")) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+}  // namespace
+}  // namespace psion::testing

@@ -1,0 +1,232 @@
+#pragma once
+
+// Helpers that play the user in the Qt binding's tests: they answer message
+// boxes and act inside modal dialogs while the code under test waits in them.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/FormDescription.h"
+#include "platform/qt/FormWidget.h"
+
+namespace psion::testing {
+
+// What a message box showed when it came up.
+struct MessageBoxSeen {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;    // texts of its buttons
+    QString defaultButton;  // text of its default button
+};
+
+// Runs one step for each modal window that comes up, in order. A step runs
+// from the event loop of the modal window it is given, so it may open further
+// modal windows itself; their steps follow. Should the code under test open
+// fewer modal windows than expected, or a step leave its window open, the
+// watchdog closes the modal windows after a while so the test fails instead of
+// hanging.
+class ModalDriver {
+  public:
+    using Step = std::function<void(QWidget& modal)>;
+
+    ModalDriver() {
+        poll_.setInterval(10);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+        poll_.start();
+        sinceProgress_.start();
+    }
+
+    ModalDriver& Then(Step step) {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+
+    std::size_t Pending() const { return steps_.size(); }
+    bool TimedOut() const { return timedOut_; }
+
+  private:
+    static constexpr char kHandled[] = "psionTestHandled";
+    static constexpr int kWatchdogMs = 15000;
+
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && !modal->property(kHandled).toBool() && modal->isVisible() &&
+            !steps_.empty()) {
+            modal->setProperty(kHandled, true);
+            Step step = std::move(steps_.front());
+            steps_.pop_front();
+            sinceProgress_.restart();
+            QPointer<QWidget> target(modal);
+            // Outside this timer's own callback, so the timer keeps polling
+            // while the step waits in nested modal windows.
+            QTimer::singleShot(0, [step = std::move(step), target] {
+                if (target) step(*target);
+            });
+            return;
+        }
+        if (modal != nullptr && sinceProgress_.elapsed() > kWatchdogMs) {
+            timedOut_ = true;
+            modal->close();
+            sinceProgress_.restart();
+        }
+    }
+
+    QTimer poll_;
+    QElapsedTimer sinceProgress_;
+    std::deque<Step> steps_;
+    bool timedOut_ = false;
+};
+
+inline MessageBoxSeen Describe(const QMessageBox& box) {
+    MessageBoxSeen seen;
+    seen.title = box.windowTitle();
+    seen.text = box.text();
+    seen.icon = box.icon();
+    // Button texts without the access-key marks some platform themes add.
+    for (QAbstractButton* button : box.buttons()) seen.buttons.append(button->text().remove('&'));
+    if (box.defaultButton() != nullptr)
+        seen.defaultButton = box.defaultButton()->text().remove('&');
+    return seen;
+}
+
+// A step that records the message box, runs whileShown, and clicks the button.
+inline ModalDriver::Step AnswerMessageBox(QMessageBox::StandardButton answer,
+                                          std::vector<MessageBoxSeen>& seen,
+                                          std::function<void()> whileShown = {}) {
+    return [answer, &seen, whileShown](QWidget& modal) {
+        auto* box = qobject_cast<QMessageBox*>(&modal);
+        if (box == nullptr) {
+            seen.push_back(MessageBoxSeen{
+                QStringLiteral("<not a message box: %1>").arg(modal.metaObject()->className()),
+                {},
+                QMessageBox::NoIcon,
+                {},
+                {}});
+            modal.close();
+            return;
+        }
+        seen.push_back(Describe(*box));
+        if (whileShown) whileShown();
+        QAbstractButton* button = box->button(answer);
+        if (button == nullptr) {
+            box->close();
+            return;
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+}
+
+inline QStringList Lines(const QString& text) { return text.split(QLatin1Char('\n')); }
+
+template <typename Widget = QWidget>
+Widget* FindControl(const QWidget& window, const platform::ControlRef& control) {
+    return window.findChild<Widget*>(qt::ControlObjectName(control));
+}
+
+// Why a control's caption would be cut off, or empty text when it shows in
+// full. A button shows its caption over as many lines as it needs; the lines
+// must fit the room the style leaves inside the button's frame.
+inline QString ClippingOf(const QWidget& widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
+        const QFontMetrics metrics(label->font());
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, 10000, 10000), int(label->alignment()), label->text());
+        if (needed.width() > label->contentsRect().width() ||
+            needed.height() > label->contentsRect().height()) {
+            return QStringLiteral("label %1 needs %2x%3 but has %4x%5")
+                .arg(label->objectName())
+                .arg(needed.width())
+                .arg(needed.height())
+                .arg(label->contentsRect().width())
+                .arg(label->contentsRect().height());
+        }
+        return {};
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.rect = button->rect();
+        const QRect room =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QFontMetrics metrics(button->font());
+        const QStringList lines = Lines(button->text());
+        for (const QString& line : lines) {
+            if (metrics.horizontalAdvance(line) > room.width()) {
+                return QStringLiteral("button %1: line \"%2\" needs %3 but has %4")
+                    .arg(button->objectName(), line)
+                    .arg(metrics.horizontalAdvance(line))
+                    .arg(room.width());
+            }
+        }
+        const int height = metrics.height() + (lines.size() - 1) * metrics.lineSpacing();
+        if (height > room.height()) {
+            return QStringLiteral("button %1: %2 lines need %3 but have %4")
+                .arg(button->objectName())
+                .arg(lines.size())
+                .arg(height)
+                .arg(room.height());
+        }
+        return {};
+    }
+    if (widget.sizeHint().width() > widget.width() ||
+        widget.sizeHint().height() > widget.height()) {
+        return QStringLiteral("%1 needs %2x%3 but has %4x%5")
+            .arg(widget.objectName())
+            .arg(widget.sizeHint().width())
+            .arg(widget.sizeHint().height())
+            .arg(widget.width())
+            .arg(widget.height());
+    }
+    return {};
+}
+
+// Every caption of a form that would be cut off; empty when all show in full.
+inline QStringList ClippedCaptions(const QWidget& window, const platform::FormDescription& form) {
+    QStringList clipped;
+    for (const platform::ControlDescription& control : form.controls) {
+        if (control.kind == platform::ControlKind::DropDownList ||
+            control.kind == platform::ControlKind::TextBox) {
+            continue;
+        }
+        QWidget* widget = FindControl(window, control.id);
+        if (widget == nullptr) {
+            clipped.append(QStringLiteral("missing control ") + qt::ControlObjectName(control.id));
+            continue;
+        }
+        const QString why = ClippingOf(*widget);
+        if (!why.isEmpty()) clipped.append(why);
+    }
+    return clipped;
+}
+
+inline void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace psion::testing

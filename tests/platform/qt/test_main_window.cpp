@@ -1,0 +1,304 @@
+// The main window and the contact dialog as the Qt binding builds them.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "MainWindowUnderTest.h"
+#include "QtTestSupport.h"
+#include "app/ContactForm.h"
+#include "app/MainForm.h"
+#include "platform/qt/Twips.h"
+
+using namespace psion;
+using psion::testing::MessageBoxSeen;
+
+namespace {
+
+QString ExpectedFamily(const std::string& face) {
+    return face == "Palatino Linotype" ? QStringLiteral("P052") : QStringLiteral("Liberation Sans");
+}
+
+// Position, font and caption of every control of a form against its table.
+void CheckBuiltFromTable(const QWidget& window, const platform::FormDescription& form) {
+    for (const platform::ControlDescription& control : form.controls) {
+        QWidget* widget = testing::FindControl(window, control.id);
+        QVERIFY2(widget != nullptr, control.id.name.c_str());
+        const QString name = widget->objectName();
+        // Pixels are twips / 15 at 96 dpi; a control may have grown to show its
+        // caption, from its top-left corner, never shrunk.
+        QCOMPARE(widget->pos(),
+                 QPoint(qRound(control.position.left / 15.0), qRound(control.position.top / 15.0)));
+        QVERIFY2(widget->width() >= qRound(control.position.width / 15.0), qPrintable(name));
+        QVERIFY2(widget->height() >= qRound(control.position.height / 15.0), qPrintable(name));
+
+        const QFontInfo font(widget->font());
+        // Qt names a face installed from two foundries with its foundry: "P052 [urw]".
+        QCOMPARE(font.family().section(QStringLiteral(" ["), 0, 0),
+                 ExpectedFamily(control.font.face));
+        QCOMPARE(widget->font().pointSizeF(), control.font.points);
+        QCOMPARE(font.bold(), control.font.bold);
+        QCOMPARE(font.italic(), control.font.italic);
+
+        if (!control.caption.empty()) {
+            QCOMPARE(widget->accessibleName(), QString::fromStdString(control.caption));
+        }
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            const Qt::Alignment horizontal = label->alignment() & Qt::AlignHorizontal_Mask;
+            switch (control.alignment) {
+                case platform::TextAlignment::Left:
+                    QCOMPARE(horizontal, Qt::AlignLeft);
+                    break;
+                case platform::TextAlignment::Right:
+                    QCOMPARE(horizontal, Qt::AlignRight);
+                    break;
+                case platform::TextAlignment::Center:
+                    QCOMPARE(horizontal, Qt::AlignHCenter);
+                    break;
+            }
+        }
+    }
+}
+
+// The controls that take the focus, in the order the tab key visits them.
+QStringList TabChain(QWidget* first) {
+    QStringList chain{first->objectName()};
+    for (QWidget* next = first->nextInFocusChain(); next != first;
+         next = next->nextInFocusChain()) {
+        if (next->focusPolicy() & Qt::TabFocus) chain.append(next->objectName());
+    }
+    return chain;
+}
+
+QStringList FocusableInTableOrder(const platform::FormDescription& form) {
+    QStringList names;
+    for (const auto& control : form.controls) {
+        if (platform::TakesFocus(control.kind)) names.append(qt::ControlObjectName(control.id));
+    }
+    return names;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void builtFromItsTable() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowExposed(&program.Window()));
+
+        const platform::FormDescription& form = app::MainFormDescription();
+        QCOMPARE(program.Form().size(), QSize(343, 338));  // 5148 x 5064 twips
+        QCOMPARE(program.Window().windowTitle(), QStringLiteral("Vided Ivivovizede"));
+        CheckBuiltFromTable(program.Window(), form);
+
+        // The status panel shows the unit; every caption shows in full.
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
+        QCOMPARE(program.TextOf(app::main_form::kLbldest), QStringLiteral("link -sTTY:A"));
+        QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM1"));
+        QCOMPARE(program.Control(app::main_form::kLbltype)->accessibleName(),
+                 QStringLiteral("MX Version"));
+        QCOMPARE(testing::ClippedCaptions(program.Window(), form), QStringList());
+
+        // The long caption wraps inside its button instead of being cut off.
+        auto* receive = program.Control<QPushButton>(app::main_form::kReceiveButton);
+        QCOMPARE(receive->text().split('\n').size(), 2);
+        QCOMPARE(receive->text().replace('\n', ' '), QStringLiteral("Receive Readings from Psion"));
+        QCOMPARE(receive->size(), QSize(111, 56));  // 1668 x 840 twips, no growth needed
+
+        // No default button, no access keys.
+        for (QPushButton* button : program.Window().findChildren<QPushButton*>()) {
+            QVERIFY(!button->isDefault());
+            QVERIFY(!button->autoDefault());
+            QVERIFY(!button->text().contains('&'));
+        }
+
+        const QStringList expectedChain = FocusableInTableOrder(form);
+        QCOMPARE(expectedChain,
+                 (QStringList{"Command1_0", "Command1_1", "exitbtn", "Check1", "Combo1"}));
+        QCOMPARE(TabChain(program.Control(app::main_form::kSendButton)), expectedChain);
+    }
+
+    void menuBarHasFileExitAndTwoCommands() {
+        testing::HomeDrive drive;
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        auto* bar = program.Window().findChild<QMenuBar*>();
+        QVERIFY(bar != nullptr);
+        QStringList captions;
+        for (QAction* action : bar->actions()) captions.append(action->text());
+        QCOMPARE(captions, (QStringList{"File", "Setup", "Contact Us"}));
+        QVERIFY(bar->actions()[0]->menu() != nullptr);
+        QCOMPARE(bar->actions()[0]->menu()->actions().size(), 1);
+        QCOMPARE(bar->actions()[0]->menu()->actions()[0]->text(), QStringLiteral("Exit"));
+        QVERIFY(bar->actions()[1]->menu() == nullptr);
+        QVERIFY(bar->actions()[2]->menu() == nullptr);
+        for (QAction* action : program.Window().findChildren<QAction*>()) {
+            QVERIFY(action->shortcut().isEmpty());
+        }
+    }
+
+    void startsWithTheSecondPathAndTheFocusOnSend() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
+
+        auto* list = program.Control<QComboBox>(app::main_form::kCombo1);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->itemText(0),
+                 QString::fromStdString(drive.AsHomeDrive() + "\\program files"));
+        QCOMPARE(list->currentIndex(), 1);
+        QCOMPARE(list->accessibleName(), list->itemText(1));
+        QCOMPARE(QString::fromStdString(program.Shared().SystemPath), list->itemText(1));
+        QCOMPARE(program.Window().focusWidget(), program.Control(app::main_form::kSendButton));
+        QCOMPARE(QApplication::focusWidget(), program.Control(app::main_form::kSendButton));
+    }
+
+    void choosingAPathRefreshesTheStatus() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        auto* list = program.Control<QComboBox>(app::main_form::kCombo1);
+
+        // Selecting by index raises the path choice as a user's choice does.
+        program.Form().SelectListEntry(app::main_form::kCombo1, 0);
+        QCOMPARE(QString::fromStdString(program.Shared().SystemPath), list->itemText(0));
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("No files"));
+        QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("No files"));
+
+        // The user's choice from the keyboard does the same.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentIndex(), 1);
+        QCOMPARE(QString::fromStdString(program.Shared().SystemPath), list->itemText(1));
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
+        QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM1"));
+        QCOMPARE(testing::ClippedCaptions(program.Window(), app::MainFormDescription()),
+                 QStringList());
+    }
+
+    void checkBoxSetsTheWindowStyleAndFocusesSend() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
+        auto* check = program.Control<QCheckBox>(app::main_form::kCheck1);
+
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(program.Shared().ShowCommandWindow, 1);
+        QCOMPARE(QApplication::focusWidget(), program.Control(app::main_form::kSendButton));
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(program.Shared().ShowCommandWindow, 0);
+        QCOMPARE(QApplication::focusWidget(), program.Control(app::main_form::kSendButton));
+    }
+
+    void setupRefusesOnNoFiles() {
+        testing::HomeDrive drive;  // no unit files at all
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
+
+        std::vector<MessageBoxSeen> seen;
+        testing::ModalDriver driver;
+        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen));
+        program.Window().findChild<QAction*>("mnuSetup")->trigger();
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QVERIFY(!driver.TimedOut());
+        QCOMPARE(seen.size(), std::size_t(1));
+        QCOMPARE(seen[0].title, QStringLiteral("Update files"));
+        QCOMPARE(seen[0].text,
+                 QStringLiteral("The appears to be no Psion files to setup in this System Path"));
+        QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(seen[0].buttons, QStringList{"OK"});
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(program.Window().focusWidget(), program.Control(app::main_form::kCombo1));
+    }
+
+    void contactDialogOpensModallyAndClosesWithExit() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
+
+        for (int opening = 0; opening < 2; ++opening) {
+            QPointer<QWidget> dialog;
+            QString title;
+            QString focused;
+            bool modal = false;
+            bool mainWindowBlocked = false;
+            QStringList clipped{"not checked"};
+            QStringList lines;
+            testing::ModalDriver driver;
+            driver.Then([&](QWidget& shown) {
+                dialog = &shown;
+                title = shown.windowTitle();
+                modal = shown.isModal();
+                mainWindowBlocked = program.Window().testAttribute(Qt::WA_WState_Visible) &&
+                                    QApplication::activeModalWidget() == &shown;
+                (void)QTest::qWaitForWindowActive(&shown);
+                focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                      : QString();
+                const auto& form = app::ContactFormDescription();
+                clipped = testing::ClippedCaptions(shown, form);
+                CheckBuiltFromTable(shown, form);
+                for (const auto* ref : {&app::contact_form::kCompanyName,
+                                        &app::contact_form::kStreet, &app::contact_form::kCityLine,
+                                        &app::contact_form::kTelephone, &app::contact_form::kFax}) {
+                    lines.append(testing::FindControl<QLabel>(shown, *ref)->text());
+                }
+                QTest::mouseClick(testing::FindControl(shown, app::contact_form::kExitButton),
+                                  Qt::LeftButton);
+            });
+            program.Window().findChild<QAction*>("mnuContact")->trigger();
+
+            QCOMPARE(driver.Pending(), std::size_t(0));
+            QVERIFY(!driver.TimedOut());
+            QCOMPARE(title, QStringLiteral("Vided Ivivovizede"));
+            QVERIFY(modal);
+            QVERIFY(mainWindowBlocked);
+            QCOMPARE(focused, QStringLiteral("Command1"));
+            QCOMPARE(clipped, QStringList());
+            QCOMPARE(lines.size(), 5);
+            QVERIFY(lines[4].startsWith("Fax: "));
+            // Closed and destroyed; the main window takes input again.
+            QVERIFY(dialog.isNull());
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);
+            QVERIFY(program.Window().isVisible());
+        }
+    }
+
+    void exitButtonAndMenuCloseTheWindow() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        {
+            testing::MainWindowUnderTest program(drive);
+            program.Start();
+            QTest::mouseClick(program.Control(app::main_form::kExitbtn), Qt::LeftButton);
+            QVERIFY(!program.Window().isVisible());
+        }
+        {
+            testing::MainWindowUnderTest program(drive);
+            program.Start();
+            program.Window().findChild<QAction*>("mnuexit")->trigger();
+            QVERIFY(!program.Window().isVisible());
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"

@@ -1,0 +1,119 @@
+// The main window's status panel after Saves opened from its Setup menu.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/MainForm.h"
+#include "app/MainWindow.h"
+#include "app/SharedValues.h"
+#include "setup/SetupDialogHarness.h"
+
+namespace psion::testing {
+namespace {
+
+using app::main_form::kLblComm;
+using app::main_form::kLbldest;
+using app::main_form::kLbltype;
+using platform::PromptAnswer;
+
+// The port line's last four characters are its port.
+constexpr std::string_view kSendWithPortAtTheEnd = "[serial]\r\nserial1=directserial port:Com1\r\n";
+
+class SetupStatusPanel : public ::testing::Test {
+  protected:
+    SetupStatusPanel() { h.environment.Set("homedrive", AsSystemPath(h.temp.Path())); }
+
+    headless::HeadlessWindow& Start() { return h.windows.Open(mainWindow); }
+
+    void ExpectPanel(const headless::HeadlessWindow& window, const std::string& type,
+                     const std::string& destination, const std::string& port) {
+        EXPECT_EQ(window.Text(kLbltype), type);
+        EXPECT_EQ(window.Text(kLbldest), destination);
+        EXPECT_EQ(window.Text(kLblComm), port);
+    }
+
+    // Unit type "1MB Version", destination "C", port "Com2", then Yes.
+    void FillAndSave(headless::HeadlessWindow& dialog, const std::string& code) {
+        dialog.Choose(kType, 1);
+        dialog.Choose(kDest, 2);
+        dialog.Choose(kPort, 1);
+        dialog.Type(kText1, code);
+        h.prompt.QueueAnswer(PromptAnswer::Yes);
+        dialog.Click(kSave);
+    }
+
+    SetupDialogHarness h;
+    app::SharedValues shared;
+    app::MainWindow mainWindow{shared, h.platform};
+};
+
+std::string CodeFromSupportTool(const std::string& date) {
+    const std::string command = std::string("'") + PSION_SETUP_CODE_EXE + "' --date " + date;
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    std::array<char, 64> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+    ::pclose(pipe);
+    if (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+TEST_F(SetupStatusPanel, TheDemoDriveSavedWithTheSupportToolsCodeShowsTheNewUnitAtOnce) {
+    std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive", h.temp.Path(),
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    auto& window = Start();
+    ExpectPanel(window, "MX Version", "link -sTTY:A", "COM1");
+
+    const std::string code = CodeFromSupportTool("2026-03-07");  // the harness's day
+    h.windows.QueueModal([&](headless::HeadlessWindow& dialog) { FillAndSave(dialog, code); });
+    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
+
+    EXPECT_EQ(h.LastMessage().text, "File changes have been saved");
+    ExpectPanel(window, "1Meg Version", "link -sTTY:C -b19200", "COM2");
+    EXPECT_NE(h.Read("r_psion.conf").find("serial1=directserial port:COM2\r\n"), std::string::npos);
+}
+
+TEST_F(SetupStatusPanel, AfterAFailureAtTheReceiveFileShowsWhatTheRewrittenFilesHold) {
+    h.Write("autoexec.btf", kOldBatch);
+    h.Write("s_psion.conf", kSendWithPortAtTheEnd);
+    h.Write("r_psion.conf", kOldReceive);
+    h.files.FailWritesTo("r_psion.conf");
+    auto& window = Start();
+    ExpectPanel(window, "MX Version", "link -sTTY:A", "Com1");
+
+    h.windows.QueueModal([&](headless::HeadlessWindow& dialog) {
+        FillAndSave(dialog, kTodaysCode);
+        ASSERT_FALSE(dialog.IsClosed());
+        // Still in the open dialog, the panel behind it already tells the truth.
+        ExpectPanel(window, "1Meg Version", "link -sTTY:C -b19200", "COM2");
+        dialog.Click(kCancel);
+    });
+    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
+
+    ExpectPanel(window, "1Meg Version", "link -sTTY:C -b19200", "COM2");
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+}
+
+TEST_F(SetupStatusPanel, AfterAFailureAtTheUnitBatchFileKeepsThePanelAsItWas) {
+    h.Write("autoexec.btf", kOldBatch);
+    h.Write("s_psion.conf", kSendWithPortAtTheEnd);
+    h.files.FailWritesTo("autoexec.btf");
+    auto& window = Start();
+
+    h.windows.QueueModal([&](headless::HeadlessWindow& dialog) {
+        FillAndSave(dialog, kTodaysCode);
+        dialog.Click(kCancel);
+    });
+    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
+
+    ExpectPanel(window, "MX Version", "link -sTTY:A", "Com1");
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
+}
+
+}  // namespace
+}  // namespace psion::testing

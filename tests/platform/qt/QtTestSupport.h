@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -216,6 +217,51 @@ inline QStringList ClippedCaptions(const QWidget& window, const platform::FormDe
         if (!why.isEmpty()) clipped.append(why);
     }
     return clipped;
+}
+
+inline QString ExpectedFamily(const std::string& face) {
+    return face == "Palatino Linotype" ? QStringLiteral("P052") : QStringLiteral("Liberation Sans");
+}
+
+// Position, font and caption of every control of a form against its table.
+inline void CheckBuiltFromTable(const QWidget& window, const platform::FormDescription& form) {
+    for (const platform::ControlDescription& control : form.controls) {
+        QWidget* widget = FindControl(window, control.id);
+        QVERIFY2(widget != nullptr, control.id.name.c_str());
+        const QString name = widget->objectName();
+        // Pixels are twips / 15 at 96 dpi; a control may have grown to show its
+        // caption, from its top-left corner, never shrunk.
+        QCOMPARE(widget->pos(),
+                 QPoint(qRound(control.position.left / 15.0), qRound(control.position.top / 15.0)));
+        QVERIFY2(widget->width() >= qRound(control.position.width / 15.0), qPrintable(name));
+        QVERIFY2(widget->height() >= qRound(control.position.height / 15.0), qPrintable(name));
+
+        const QFontInfo font(widget->font());
+        // Qt names a face installed from two foundries with its foundry: "P052 [urw]".
+        QCOMPARE(font.family().section(QStringLiteral(" ["), 0, 0),
+                 ExpectedFamily(control.font.face));
+        QCOMPARE(widget->font().pointSizeF(), control.font.points);
+        QCOMPARE(font.bold(), control.font.bold);
+        QCOMPARE(font.italic(), control.font.italic);
+
+        if (!control.caption.empty()) {
+            QCOMPARE(widget->accessibleName(), QString::fromStdString(control.caption));
+        }
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            const Qt::Alignment horizontal = label->alignment() & Qt::AlignHorizontal_Mask;
+            switch (control.alignment) {
+                case platform::TextAlignment::Left:
+                    QCOMPARE(horizontal, Qt::AlignLeft);
+                    break;
+                case platform::TextAlignment::Right:
+                    QCOMPARE(horizontal, Qt::AlignRight);
+                    break;
+                case platform::TextAlignment::Center:
+                    QCOMPARE(horizontal, Qt::AlignHCenter);
+                    break;
+            }
+        }
+    }
 }
 
 inline void WriteFile(const std::filesystem::path& file, const std::string& bytes) {

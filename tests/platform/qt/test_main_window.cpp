@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -19,51 +18,6 @@ using namespace psion;
 using psion::testing::MessageBoxSeen;
 
 namespace {
-
-QString ExpectedFamily(const std::string& face) {
-    return face == "Palatino Linotype" ? QStringLiteral("P052") : QStringLiteral("Liberation Sans");
-}
-
-// Position, font and caption of every control of a form against its table.
-void CheckBuiltFromTable(const QWidget& window, const platform::FormDescription& form) {
-    for (const platform::ControlDescription& control : form.controls) {
-        QWidget* widget = testing::FindControl(window, control.id);
-        QVERIFY2(widget != nullptr, control.id.name.c_str());
-        const QString name = widget->objectName();
-        // Pixels are twips / 15 at 96 dpi; a control may have grown to show its
-        // caption, from its top-left corner, never shrunk.
-        QCOMPARE(widget->pos(),
-                 QPoint(qRound(control.position.left / 15.0), qRound(control.position.top / 15.0)));
-        QVERIFY2(widget->width() >= qRound(control.position.width / 15.0), qPrintable(name));
-        QVERIFY2(widget->height() >= qRound(control.position.height / 15.0), qPrintable(name));
-
-        const QFontInfo font(widget->font());
-        // Qt names a face installed from two foundries with its foundry: "P052 [urw]".
-        QCOMPARE(font.family().section(QStringLiteral(" ["), 0, 0),
-                 ExpectedFamily(control.font.face));
-        QCOMPARE(widget->font().pointSizeF(), control.font.points);
-        QCOMPARE(font.bold(), control.font.bold);
-        QCOMPARE(font.italic(), control.font.italic);
-
-        if (!control.caption.empty()) {
-            QCOMPARE(widget->accessibleName(), QString::fromStdString(control.caption));
-        }
-        if (auto* label = qobject_cast<QLabel*>(widget)) {
-            const Qt::Alignment horizontal = label->alignment() & Qt::AlignHorizontal_Mask;
-            switch (control.alignment) {
-                case platform::TextAlignment::Left:
-                    QCOMPARE(horizontal, Qt::AlignLeft);
-                    break;
-                case platform::TextAlignment::Right:
-                    QCOMPARE(horizontal, Qt::AlignRight);
-                    break;
-                case platform::TextAlignment::Center:
-                    QCOMPARE(horizontal, Qt::AlignHCenter);
-                    break;
-            }
-        }
-    }
-}
 
 // The controls that take the focus, in the order the tab key visits them.
 QStringList TabChain(QWidget* first) {
@@ -99,7 +53,7 @@ class MainWindowTest : public QObject {
         const platform::FormDescription& form = app::MainFormDescription();
         QCOMPARE(program.Form().size(), QSize(343, 338));  // 5148 x 5064 twips
         QCOMPARE(program.Window().windowTitle(), QStringLiteral("Vided Ivivovizede"));
-        CheckBuiltFromTable(program.Window(), form);
+        testing::CheckBuiltFromTable(program.Window(), form);
 
         // The status panel shows the unit; every caption shows in full.
         QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
@@ -255,7 +209,7 @@ class MainWindowTest : public QObject {
                                                       : QString();
                 const auto& form = app::ContactFormDescription();
                 clipped = testing::ClippedCaptions(shown, form);
-                CheckBuiltFromTable(shown, form);
+                testing::CheckBuiltFromTable(shown, form);
                 for (const auto* ref : {&app::contact_form::kCompanyName,
                                         &app::contact_form::kStreet, &app::contact_form::kCityLine,
                                         &app::contact_form::kTelephone, &app::contact_form::kFax}) {

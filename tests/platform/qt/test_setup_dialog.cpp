@@ -1,0 +1,194 @@
+// The setup dialog driven through its real lists, boxes, buttons and message boxes.
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "MainWindowUnderTest.h"
+#include "QtTestSupport.h"
+#include "app/MainForm.h"
+#include "setup/SetupCode.h"
+#include "setup/SetupForm.h"
+
+using namespace psion;
+using psion::testing::MessageBoxSeen;
+
+namespace {
+
+const platform::CalendarDate kToday{2026, 12, 7};
+
+const platform::ControlRef kType{"cboType"};
+const platform::ControlRef kDest{"cboDest"};
+const platform::ControlRef kPort{"cboPort"};
+const platform::ControlRef kCode1{"Text1"};
+const platform::ControlRef kCode2{"Text2"};
+const platform::ControlRef kSave{"Command1"};
+const platform::ControlRef kCancel{"Command2"};
+
+QString FocusIn(const QWidget& dialog) {
+    return dialog.focusWidget() != nullptr ? dialog.focusWidget()->objectName() : QString();
+}
+
+void OpenSetup(testing::MainWindowUnderTest& program) {
+    program.Window().findChild<QAction*>("mnuSetup")->trigger();
+}
+
+}  // namespace
+
+class SetupDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void saveRewritesTheUnitFilesAndRefreshesTheStatus() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive, kToday);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
+        const std::string code = setup::SetupCodeFor(kToday);
+
+        QStringList clipped{"not checked"};
+        QStringList focusChain;
+        QStringList destinations;
+        QString title;
+        std::vector<MessageBoxSeen> seen;
+        testing::ModalDriver driver;
+        driver.Then([&](QWidget& dialog) {
+            title = dialog.windowTitle();
+            clipped = testing::ClippedCaptions(dialog, setup::SetupFormDescription());
+            testing::CheckBuiltFromTable(dialog, setup::SetupFormDescription());
+            focusChain.append(FocusIn(dialog));
+
+            // The last unit type, from the keyboard, as a user picks it.
+            QTest::keyClick(testing::FindControl(dialog, kType), Qt::Key_End);
+            focusChain.append(FocusIn(dialog));
+            auto* dest = testing::FindControl<QComboBox>(dialog, kDest);
+            for (int i = 0; i < dest->count(); ++i) destinations.append(dest->itemText(i));
+            destinations.append(QString::number(dest->currentIndex()));
+            QTest::keyClick(dest, Qt::Key_Down);
+            QTest::keyClick(dest, Qt::Key_Down);  // "P2"
+            focusChain.append(FocusIn(dialog));
+            auto* port = testing::FindControl<QComboBox>(dialog, kPort);
+            for (int i = 0; i < 3; ++i) QTest::keyClick(port, Qt::Key_Down);  // "Com3"
+            focusChain.append(FocusIn(dialog));
+
+            // The code split over the two boxes.
+            QTest::keyClicks(testing::FindControl(dialog, kCode1),
+                             QString::fromStdString(code.substr(0, 5)));
+            QTest::keyClicks(testing::FindControl(dialog, kCode2),
+                             QString::fromStdString(code.substr(5)));
+            QTest::mouseClick(testing::FindControl(dialog, kSave), Qt::LeftButton);
+        });
+        driver.Then(testing::AnswerMessageBox(QMessageBox::Yes, seen));
+        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen));
+        OpenSetup(program);
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QVERIFY(!driver.TimedOut());
+        QCOMPARE(title, QStringLiteral("Psion Setup"));
+        QCOMPARE(clipped, QStringList());
+        QCOMPARE(focusChain, (QStringList{"cboType", "cboDest", "cboPort", "Text1"}));
+        QCOMPARE(destinations, (QStringList{"P1", "P2", "P3", "-1"}));
+
+        QCOMPARE(seen.size(), std::size_t(2));
+        QCOMPARE(seen[0].title, QStringLiteral("Psion Setup"));
+        QCOMPARE(testing::Lines(seen[0].text),
+                 (QStringList{"File change requested.", "Are you sure?"}));
+        QCOMPARE(seen[0].defaultButton, QStringLiteral("Yes"));
+        QCOMPARE(seen[1].title, QStringLiteral("Psion Setup"));
+        QCOMPARE(seen[1].text, QStringLiteral("File changes have been saved"));
+
+        QCOMPARE(testing::ReadFile(drive.DataFolder() / "autoexec.btf"),
+                 std::string("setdef am5\r\nsetdef ab2\r\nrem OLD 256k Version\r\n"
+                             "link -b19200 -P2\r\npdc\r\n"));
+        QCOMPARE(testing::ReadFile(drive.DataFolder() / "s_psion.conf"),
+                 std::string("[serial]\r\nserial1=directserial port:COM3\r\n"));
+        QCOMPARE(testing::ReadFile(drive.DataFolder() / "r_psion.conf"),
+                 std::string("[serial]\r\nserial1=directserial port:COM3\r\n"));
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("OLD 256k Version"));
+        QCOMPARE(program.TextOf(app::main_form::kLbldest), QStringLiteral("link -b19200 -P2"));
+        QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM3"));
+        QCOMPARE(testing::ClippedCaptions(program.Window(), app::MainFormDescription()),
+                 QStringList());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void wrongCodeKeepsTheDialogOpenAndCancelWritesNothing() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        const std::string before = testing::ReadFile(drive.DataFolder() / "autoexec.btf");
+        testing::MainWindowUnderTest program(drive, kToday);
+        program.Start();
+
+        // Yesterday's code is wrong today.
+        const std::string yesterday = setup::SetupCodeFor({2026, 12, 6});
+        QString focusAfterMessage;
+        bool stillOpen = false;
+        QString typedCode;
+        std::vector<MessageBoxSeen> seen;
+        testing::ModalDriver driver;
+        driver.Then([&](QWidget& dialog) {
+            QTest::keyClick(testing::FindControl(dialog, kType), Qt::Key_Down);
+            QTest::keyClicks(testing::FindControl(dialog, kCode1),
+                             QString::fromStdString(yesterday));
+            QTest::mouseClick(testing::FindControl(dialog, kSave), Qt::LeftButton);
+            focusAfterMessage = FocusIn(dialog);
+            stillOpen = dialog.isVisible();
+            typedCode = testing::FindControl<QLineEdit>(dialog, kCode1)->text();
+            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
+        });
+        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen));
+        OpenSetup(program);
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QVERIFY(!driver.TimedOut());
+        QCOMPARE(seen.size(), std::size_t(1));
+        QCOMPARE(testing::Lines(seen[0].text),
+                 (QStringList{"Sorry, you have entered the wrong setup code ...",
+                              "Please call customer support for correct code."}));
+        QCOMPARE(seen[0].icon, QMessageBox::Critical);
+        QCOMPARE(seen[0].title, QStringLiteral("Psion Setup"));
+        QVERIFY(stillOpen);
+        QCOMPARE(focusAfterMessage, QStringLiteral("Text1"));
+        QCOMPARE(typedCode, QString::fromStdString(yesterday));
+        QCOMPARE(testing::ReadFile(drive.DataFolder() / "autoexec.btf"), before);
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void reopensBlank() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive, kToday);
+        program.Start();
+
+        QStringList states;
+        testing::ModalDriver driver;
+        const auto record = [&](QWidget& dialog, bool fillIn) {
+            auto* type = testing::FindControl<QComboBox>(dialog, kType);
+            states.append(QStringLiteral("%1|%2|%3|%4|%5")
+                              .arg(type->currentIndex())
+                              .arg(testing::FindControl<QComboBox>(dialog, kDest)->count())
+                              .arg(testing::FindControl<QComboBox>(dialog, kPort)->currentIndex())
+                              .arg(testing::FindControl<QLineEdit>(dialog, kCode1)->text())
+                              .arg(FocusIn(dialog)));
+            if (fillIn) {
+                QTest::keyClick(type, Qt::Key_Down);
+                QTest::keyClicks(testing::FindControl(dialog, kCode1), QStringLiteral("ABC"));
+            }
+            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
+        };
+        driver.Then([&](QWidget& dialog) { record(dialog, true); });
+        driver.Then([&](QWidget& dialog) { record(dialog, false); });
+        OpenSetup(program);
+        OpenSetup(program);
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QCOMPARE(states, (QStringList{"-1|0|-1||cboType", "-1|0|-1||cboType"}));
+    }
+};
+
+QTEST_MAIN(SetupDialogTest)
+#include "test_setup_dialog.moc"

@@ -1,9 +1,6 @@
 // The main window's status panel after Saves opened from its Setup menu.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/MainForm.h"
@@ -49,34 +46,6 @@ class SetupStatusPanel : public ::testing::Test {
     app::SharedValues shared;
     app::MainWindow mainWindow{shared, h.platform};
 };
-
-std::string CodeFromSupportTool(const std::string& date) {
-    const std::string command = std::string("'") + PSION_SETUP_CODE_EXE + "' --date " + date;
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 64> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
-    ::pclose(pipe);
-    if (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
-
-TEST_F(SetupStatusPanel, TheDemoDriveSavedWithTheSupportToolsCodeShowsTheNewUnitAtOnce) {
-    std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive", h.temp.Path(),
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::overwrite_existing);
-    auto& window = Start();
-    ExpectPanel(window, "MX Version", "link -sTTY:A", "COM1");
-
-    const std::string code = CodeFromSupportTool("2026-03-07");  // the harness's day
-    h.windows.QueueModal([&](headless::HeadlessWindow& dialog) { FillAndSave(dialog, code); });
-    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
-
-    EXPECT_EQ(h.LastMessage().text, "File changes have been saved");
-    ExpectPanel(window, "1Meg Version", "link -sTTY:C -b19200", "COM2");
-    EXPECT_NE(h.Read("r_psion.conf").find("serial1=directserial port:COM2\r\n"), std::string::npos);
-}
 
 TEST_F(SetupStatusPanel, AfterAFailureAtTheReceiveFileShowsWhatTheRewrittenFilesHold) {
     h.Write("autoexec.btf", kOldBatch);

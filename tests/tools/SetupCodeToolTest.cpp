@@ -5,10 +5,15 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "app/MainForm.h"
+#include "app/MainWindow.h"
+#include "app/SharedValues.h"
 #include "platform/headless/FixedClock.h"
 #include "setup/SetupCode.h"
+#include "setup/SetupDialogHarness.h"
 #include "support/TempDir.h"
 
 namespace psion::testing {
@@ -84,6 +89,43 @@ TEST(SetupCodeTool, ExplainsItsUsageOnRequest) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.starts_with("Usage: psion-setup-code [--date YYYY-MM-DD]")) << run.out;
     EXPECT_EQ(run.err, "");
+}
+
+// What support does on the telephone: the tool's code for the day, typed into
+// the program's setup dialog, on a copy of the demo drive.
+TEST(SetupCodeTool, ItsCodeSavesTheDemoDriveAndTheStatusPanelShowsTheNewUnit) {
+    using app::main_form::kLblComm;
+    using app::main_form::kLbldest;
+    using app::main_form::kLbltype;
+
+    SetupDialogHarness h;  // its clock stands on 7 March 2026
+    std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive", h.temp.Path(),
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    h.environment.Set("homedrive", AsSystemPath(h.temp.Path()));
+    app::SharedValues shared;
+    app::MainWindow mainWindow{shared, h.platform};
+    auto& window = h.windows.Open(mainWindow);
+    ASSERT_EQ(window.Text(kLbltype), "MX Version");
+
+    const ToolRun run = RunTool("--date 2026-03-07");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string code = run.out.substr(0, run.out.find('\n'));
+    h.windows.QueueModal([&](headless::HeadlessWindow& dialog) {
+        dialog.Choose(kType, 1);
+        dialog.Choose(kDest, 2);
+        dialog.Choose(kPort, 1);
+        dialog.Type(kText1, code);
+        h.prompt.QueueAnswer(platform::PromptAnswer::Yes);
+        dialog.Click(kSave);
+    });
+    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
+
+    EXPECT_EQ(h.LastMessage().text, "File changes have been saved");
+    EXPECT_EQ(window.Text(kLbltype), "1Meg Version");
+    EXPECT_EQ(window.Text(kLbldest), "link -sTTY:C -b19200");
+    EXPECT_EQ(window.Text(kLblComm), "COM2");
+    EXPECT_NE(h.Read("r_psion.conf").find("serial1=directserial port:COM2\r\n"), std::string::npos);
 }
 
 }  // namespace

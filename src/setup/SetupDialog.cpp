@@ -76,7 +76,7 @@ void SetupDialog::OnCommand1Click() {
     window_->Close();
     platform_.prompt.Show(
         PromptMessage{.text = "File changes have been saved", .title = std::string(kCaption)});
-    refreshStatus_();
+    if (refreshStatus_) refreshStatus_();
 }
 
 void SetupDialog::OnCommand2Click() { window_->Close(); }
@@ -173,7 +173,7 @@ void SetupDialog::ReportFailedWrite(const platform::FileError& error,
     // The dialog stays open for another try; the status panel must not go on
     // showing a configuration that a file rewritten above no longer holds.
     window_->SetFocus(kSave);
-    if (!alreadyRewritten.empty()) refreshStatus_();
+    if (!alreadyRewritten.empty() && refreshStatus_) refreshStatus_();
 }
 
 }  // namespace psion::setup

@@ -40,6 +40,17 @@ QString WrapButtonCaption(const QPushButton& button, const QString& caption) {
         .join(QLatin1Char('\n'));
 }
 
-QSize GrownToFit(const QWidget& widget) { return widget.size().expandedTo(widget.sizeHint()); }
+QRect GrowAround(const QRect& table, const QSize& needed, Qt::Alignment anchor) {
+    const QSize size = table.size().expandedTo(needed);
+    const int extraWidth = size.width() - table.width();
+    const int extraHeight = size.height() - table.height();
+    int left = table.left();
+    if (anchor & Qt::AlignRight) left -= extraWidth;
+    if (anchor & Qt::AlignHCenter) left -= extraWidth / 2;
+    int top = table.top();
+    if (anchor & Qt::AlignBottom) top -= extraHeight;
+    if (anchor & Qt::AlignVCenter) top -= extraHeight / 2;
+    return QRect(QPoint(left, top), size);
+}
 
 }  // namespace psion::qt

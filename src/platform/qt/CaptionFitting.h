@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -21,8 +22,11 @@ QSize ButtonCaptionRoom(const QPushButton& button);
 // The caption lines as the button shows them, joined by line feeds.
 QString WrapButtonCaption(const QPushButton& button, const QString& caption);
 
-// The smallest size at least as large as the widget's own that shows its whole
-// content; the top-left corner stays where it is.
-QSize GrownToFit(const QWidget& widget);
+// The table's rectangle grown to at least the needed size around the point its
+// content is anchored to: a left-aligned caption keeps its left edge, a
+// right-aligned one its right edge, a centred one its centre; top-aligned
+// content keeps its top, vertically centred content its middle. So captions
+// that the tables line up stay lined up when the substitute face needs more room.
+QRect GrowAround(const QRect& table, const QSize& needed, Qt::Alignment anchor);
 
 }  // namespace psion::qt

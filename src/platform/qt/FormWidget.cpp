@@ -155,8 +155,11 @@ void FormWidget::BuildControl(const ControlDescription& control) {
     widget->setGeometry(PixelRect(control.position));
     entries_.push_back(Entry{control, widget});
     if (control.kind == ControlKind::DropDownList || control.kind == ControlKind::TextBox) {
-        // The style's frame and arrow need this height to show a line of text.
-        widget->resize(widget->width(), qMax(widget->height(), widget->minimumSizeHint().height()));
+        // The style's frame needs this height to show a line of text; the
+        // field grows around its middle so it stays level with its caption.
+        widget->setGeometry(GrowAround(widget->geometry(),
+                                       QSize(0, widget->minimumSizeHint().height()),
+                                       Qt::AlignLeft | Qt::AlignVCenter));
         widget->setAccessibleName(control.kind == ControlKind::TextBox
                                       ? static_cast<QLineEdit*>(widget)->text()
                                       : static_cast<QComboBox*>(widget)->currentText());
@@ -171,27 +174,31 @@ void FormWidget::ShowCaption(const Entry& entry, const QString& caption) {
     widget->setAccessibleName(caption);
     // Sizes stay those of the table; a caption that the substitute face sets
     // wider or taller than the original face grows its control just enough to
-    // show in full, keeping the control's top-left corner, because no caption
-    // may be cut off.
+    // show in full, because no caption may be cut off. The control keeps the
+    // edge or centre its text is aligned to (see GrowAround).
     const QRect table = PixelRect(entry.description.position);
     switch (entry.description.kind) {
         case ControlKind::Label: {
             auto* label = static_cast<QLabel*>(widget);
             label->setText(caption);
-            label->resize(table.size().expandedTo(label->sizeHint()));
+            label->setGeometry(
+                GrowAround(table, label->sizeHint(),
+                           (label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop));
             break;
         }
         case ControlKind::CheckBox: {
             auto* checkBox = static_cast<QCheckBox*>(widget);
             checkBox->setText(WithoutAccessKeys(caption));
-            checkBox->resize(table.size().expandedTo(checkBox->sizeHint()));
+            checkBox->setGeometry(
+                GrowAround(table, checkBox->sizeHint(), Qt::AlignLeft | Qt::AlignVCenter));
             break;
         }
         case ControlKind::Button: {
             auto* button = static_cast<QPushButton*>(widget);
-            button->resize(table.size());
+            button->setGeometry(table);
             button->setText(WithoutAccessKeys(WrapButtonCaption(*button, caption)));
-            button->resize(ButtonSizeForCaption(*button));
+            button->setGeometry(
+                GrowAround(table, ButtonSizeForCaption(*button), Qt::AlignLeft | Qt::AlignTop));
             break;
         }
         case ControlKind::DropDownList:

@@ -330,7 +330,8 @@ void FormWidget::SelectListEntry(const ControlRef& list, int index) {
         throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
     }
     box.setCurrentIndex(index);
-    Raise(list.name, FormEvent::Choose, list.index);
+    // Clearing the selection is no choice of an entry.
+    if (index >= 0) Raise(list.name, FormEvent::Choose, list.index);
 }
 
 int FormWidget::SelectedIndex(const ControlRef& list) const {

@@ -141,6 +141,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM1"));
         QCOMPARE(testing::ClippedCaptions(program.Window(), app::MainFormDescription()),
                  QStringList());
+
+        // Clearing the selection chooses nothing: the list reads empty, the path stays.
+        program.Form().SelectListEntry(app::main_form::kCombo1, -1);
+        QCOMPARE(program.Form().SelectedIndex(app::main_form::kCombo1), -1);
+        QCOMPARE(program.Form().Text(app::main_form::kCombo1), std::string());
+        QCOMPARE(QString::fromStdString(program.Shared().SystemPath), list->itemText(1));
     }
 
     void checkBoxSetsTheWindowStyleAndFocusesSend() {

@@ -6,7 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#ifdef _WIN32
+#include "platform/win32/Win32Clock.h"
+using NativeClock = psion::win32::Win32Clock;
+#else
 #include "platform/posix/PosixClock.h"
+using NativeClock = psion::posix::PosixClock;
+#endif
 #include "setup/SetupCode.h"
 
 namespace {
@@ -57,7 +63,7 @@ int main(int argc, char** argv) {
 
     psion::platform::CalendarDate date;
     if (args.empty()) {
-        date = psion::posix::PosixClock().Today();
+        date = NativeClock().Today();
     } else if (args[0] != "--date") {
         return Reject("unknown argument \"" + std::string(args[0]) + "\"");
     } else if (args.size() < 2) {

@@ -37,7 +37,10 @@ class DriveCOnFolder : public platform::FileSystem {
 
   private:
     std::string Map(const std::string& path) const {
-        if (path.rfind("C:", 0) == 0) return folder_ + path.substr(2);
+        // On Windows the temporary folder itself may lie on C:; its own paths stay as they are.
+        if (path.rfind("C:", 0) == 0 && path.rfind(folder_, 0) != 0) {
+            return folder_ + path.substr(2);
+        }
         return path;
     }
     platform::FileSystem& real_;

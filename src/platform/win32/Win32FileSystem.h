@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace psion::win32 {
+
+// Files through the wide-character Win32 calls. A file is replaced by writing
+// a temporary file beside it and moving that over the original in one step.
+class Win32FileSystem : public platform::FileSystem {
+  public:
+    bool IsFile(const std::string& path) const override;
+    platform::FileReadResult ReadAll(const std::string& path) const override;
+    std::optional<platform::FileError> ReplaceAll(const std::string& path,
+                                                  std::string_view bytes) override;
+};
+
+}  // namespace psion::win32

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/win32/Win32FileSystem.h"
+#include "support/NativePlatform.h"
+#include "support/TempDir.h"
+#include "unitfiles/DataFolder.h"
+#include "unitfiles/SerialConfigFile.h"
+
+namespace psion::testing {
+namespace {
+
+class Win32FileSystemTest : public ::testing::Test {
+  protected:
+    Win32FileSystemTest() { std::filesystem::create_directories(temp_.Path() / "kelvo" / "psion"); }
+
+    std::filesystem::path DataFile(const std::string& name) const {
+        return temp_.Path() / "kelvo" / "psion" / name;
+    }
+    std::filesystem::path WriteDataFile(const std::string& name, std::string_view bytes) const {
+        return temp_.Write("kelvo/psion/" + name, bytes);
+    }
+
+    // Every name in the data folder, to see that no temporary file was left behind.
+    std::vector<std::string> DataFolderNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(DataFile("").parent_path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    TempDir temp_;
+    std::string systemPath_ = AsSystemPath(temp_.Path());
+    win32::Win32FileSystem files_;
+    unitfiles::DataFolder folder_{files_, systemPath_};
+};
+
+TEST_F(Win32FileSystemTest, FindsAFileUnderAnotherLetterCase) {
+    WriteDataFile("startsend.bat", "@echo off\r\n");
+
+    EXPECT_TRUE(folder_.FileExists(folder_.DataFilePath("startsend.BAT")));
+    EXPECT_TRUE(files_.IsFile(systemPath_ + "\\KELVO\\Psion\\STARTSEND.bat"));
+    const auto read = files_.ReadAll(folder_.DataFilePath("STARTSEND.BAT"));
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.bytes, "@echo off\r\n");
+}
+
+TEST_F(Win32FileSystemTest, ReportsNeitherAFolderNorAMissingFileAsAFile) {
+    EXPECT_FALSE(files_.IsFile(systemPath_ + "\\kelvo\\psion"));
+    EXPECT_FALSE(files_.IsFile(folder_.DataFilePath("autoexec.btf")));
+
+    const auto read = files_.ReadAll(folder_.DataFilePath("autoexec.btf"));
+    ASSERT_TRUE(read.error);
+    EXPECT_EQ(read.error->path, folder_.DataFilePath("autoexec.btf"));
+    EXPECT_FALSE(read.error->reason.empty());
+}
+
+TEST_F(Win32FileSystemTest, KeepsBytesAbove127UnchangedWhenPatching) {
+    const std::string before =
+        "; caf\xE9 \xFC\xF1\xA9\r\n"
+        "serial1=directserial port:COM1 \xB0\xFF\r\n"
+        "\x80\x9F\r\n";
+    WriteDataFile("s_psion.conf", before);
+
+    const auto error =
+        unitfiles::PatchSerialPort(folder_, folder_.DataFilePath("s_psion.conf"), "Com3");
+
+    EXPECT_FALSE(error);
+    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")),
+              "; caf\xE9 \xFC\xF1\xA9\r\n"
+              "serial1=directserial port:COM3 \xB0\xFF\r\n"
+              "\x80\x9F\r\n");
+}
+
+TEST_F(Win32FileSystemTest, ReplacesAFileWholeAndLeavesNoTemporaryFile) {
+    WriteDataFile("autoexec.btf", std::string(10000, 'x'));
+
+    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("autoexec.btf"), "new\r\n"));
+    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new\r\n");
+    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
+
+    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("r_psion.conf"), "created\r\n"));
+    EXPECT_EQ(ReadBytes(DataFile("r_psion.conf")), "created\r\n");
+}
+
+TEST_F(Win32FileSystemTest, FailedReplaceLeavesTheOriginalWhole) {
+    const std::string original = "setdef am5\r\nsetdef ab2\r\nrem MX Version\r\n";
+    const auto file = WriteDataFile("autoexec.btf", original);
+    // Another program holds the file open and does not let it be replaced.
+    HANDLE holder =
+        CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    const auto error = files_.ReplaceAll(folder_.DataFilePath("autoexec.btf"), "pdc\r\n");
+    CloseHandle(holder);
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path, folder_.DataFilePath("autoexec.btf"));
+    EXPECT_FALSE(error->reason.empty());
+    EXPECT_EQ(ReadBytes(file), original);
+    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
+}
+
+TEST_F(Win32FileSystemTest, FailedCreateInAMissingFolderLeavesNothing) {
+    const std::string path = systemPath_ + "\\kelvo\\missing\\autoexec.btf";
+
+    const auto error = files_.ReplaceAll(path, "pdc\r\n");
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path, path);
+    EXPECT_FALSE(error->reason.empty());
+    EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "kelvo" / "missing"));
+}
+
+TEST_F(Win32FileSystemTest, ReplacesAReadOnlyFileAndKeepsItReadOnly) {
+    const auto file = WriteDataFile("r_psion.conf", "serial1=directserial port:COM1\r\n");
+    ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+
+    const auto error = files_.ReplaceAll(folder_.DataFilePath("r_psion.conf"),
+                                         "serial1=directserial port:COM2\r\n");
+
+    EXPECT_FALSE(error) << error->Describe();
+    EXPECT_EQ(ReadBytes(file), "serial1=directserial port:COM2\r\n");
+    const DWORD attributes = GetFileAttributesW(file.wstring().c_str());
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"r_psion.conf"});
+    SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);  // lets TempDir remove it
+}
+
+}  // namespace
+}  // namespace psion::testing

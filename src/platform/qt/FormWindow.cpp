@@ -8,9 +8,17 @@
 
 namespace psion::qt {
 
+namespace {
+const QString kFramePrefix = QStringLiteral("frame_");
+}  // namespace
+
+bool IsFormWindow(const QWidget& window) {
+    return window.isWindow() && window.objectName().startsWith(kFramePrefix);
+}
+
 FormWidget* HostForm(QWidget& window, platform::FormLogic& logic) {
     const platform::FormDescription& description = logic.Description();
-    window.setObjectName(QStringLiteral("frame_") + DecodeText(description.name));
+    window.setObjectName(kFramePrefix + DecodeText(description.name));
     window.setWindowTitle(DecodeText(description.caption));
     window.setAccessibleName(DecodeText(description.caption));
 

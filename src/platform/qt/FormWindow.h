@@ -15,6 +15,9 @@ namespace psion::qt {
 // window owns.
 FormWidget* HostForm(QWidget& window, platform::FormLogic& logic);
 
+// True for a top-level window that HostForm has filled.
+bool IsFormWindow(const QWidget& window);
+
 // A modal dialog of a form. Escape does not close it: the forms have no cancel button.
 class FormDialog : public QDialog {
     Q_OBJECT

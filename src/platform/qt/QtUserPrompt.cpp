@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "platform/qt/OpenerWindow.h"
 #include "platform/qt/TextCodec.h"
 
 namespace psion::qt {
 
 platform::PromptAnswer QtUserPrompt::Show(const platform::PromptMessage& message) {
-    QWidget* opener = QApplication::activeModalWidget();
-    if (opener == nullptr) opener = QApplication::activeWindow();
+    QWidget* opener = OpenerWindow();
 
     QMessageBox box(opener);
     box.setObjectName(QStringLiteral("userPrompt"));

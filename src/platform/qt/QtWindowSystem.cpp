@@ -4,12 +4,12 @@
 #include <QCursor>
 
 #include "platform/qt/FormWindow.h"
+#include "platform/qt/OpenerWindow.h"
 
 namespace psion::qt {
 
 void QtWindowSystem::ShowModal(platform::FormLogic& dialog) {
-    QWidget* opener = QApplication::activeModalWidget();
-    if (opener == nullptr) opener = QApplication::activeWindow();
+    QWidget* opener = OpenerWindow();
     FormDialog window(opener);
     FormWidget* form = HostForm(window, dialog);
     dialog.Load(*form);

@@ -28,11 +28,11 @@ QString ResolveFamily(const QString& face) {
     return face;
 }
 
-QFont FontFor(const platform::FontSpec& spec) {
-    QFont font(ResolveFamily(DecodeText(spec.face)));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+QFont FontFor(const platform::FontSpec& wanted) {
+    QFont font(ResolveFamily(DecodeText(wanted.face)));
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     return font;
 }
 

@@ -16,6 +16,6 @@ QStringList SubstituteFamilies(const QString& face);
 QString ResolveFamily(const QString& face);
 
 // The font for a control: the substitute face at the same size, weight and slant.
-QFont FontFor(const platform::FontSpec& spec);
+QFont FontFor(const platform::FontSpec& wanted);
 
 }  // namespace psion::qt

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,9 @@ struct Command {
     std::string resultTitle;
     std::string failureText;
 };
+
+// Keeps the test listing readable: a command is shown by its name, not its bytes.
+void PrintTo(const Command& command, std::ostream* out) { *out << command.name; }
 
 const Command kSend{
     .name = "Send",

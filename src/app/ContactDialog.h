@@ -8,12 +8,12 @@ namespace psion::app {
 
 // frmContact: how to reach the vendor. Reads nothing and changes nothing.
 class ContactDialog : public platform::FormLogic {
-public:
+  public:
     const platform::FormDescription& Description() const override;
     void Load(platform::Window& window) override;
     std::vector<platform::EventRoute> Routes() override;
 
-private:
+  private:
     void OnCommand1Click();
 
     platform::Window* window_ = nullptr;

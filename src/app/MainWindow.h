@@ -13,7 +13,7 @@ namespace psion::app {
 // frmMain: the start-up window. Chooses the system path, shows the status
 // panel, starts transfers and opens the setup and contact dialogs.
 class MainWindow : public platform::FormLogic {
-public:
+  public:
     MainWindow(SharedValues& shared, platform::Platform& platform);
 
     const platform::FormDescription& Description() const override;
@@ -23,7 +23,7 @@ public:
     // Refreshes the status panel from the unit files of the current system path.
     void GetStuff();
 
-private:
+  private:
     // Event handlers, one per event of the window.
     void OnCombo1Choose();
     void OnCheck1Click();

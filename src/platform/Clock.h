@@ -9,7 +9,7 @@ struct CalendarDate {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // The current local calendar date, read afresh at every call.
     virtual CalendarDate Today() const = 0;

@@ -7,7 +7,7 @@
 namespace psion::platform {
 
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
     // The value of an environment variable, its name looked up without regard
     // to letter case as Windows does; nullopt when it is not set.

@@ -22,7 +22,7 @@ struct FileReadResult {
 // File access for the logic. Paths are Windows-style text in the system code
 // page; an implementation maps them to its own file system.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // True when a regular file of that full path exists.
@@ -32,7 +32,8 @@ public:
 
     // Replaces the file whole, or creates it; on failure the previous file is
     // left exactly as it was and no temporary file remains.
-    virtual std::optional<FileError> ReplaceAll(const std::string& path, std::string_view bytes) = 0;
+    virtual std::optional<FileError> ReplaceAll(const std::string& path,
+                                                std::string_view bytes) = 0;
 };
 
 }  // namespace psion::platform

@@ -27,7 +27,7 @@ struct EventRoute {
 // listed in Routes(). When first shown, the focus is on the first control in
 // tab order that takes the focus, unless Load() moved it.
 class FormLogic {
-public:
+  public:
     virtual ~FormLogic() = default;
 
     virtual const FormDescription& Description() const = 0;

@@ -12,7 +12,7 @@ inline constexpr std::int16_t kWindowHidden = 0;
 inline constexpr std::int16_t kWindowNormalFocused = 1;
 
 class ProcessLauncher {
-public:
+  public:
     virtual ~ProcessLauncher() = default;
 
     // Starts the script at that full path, with no arguments, in the given

@@ -22,7 +22,7 @@ struct PromptMessage {
 
 // The one way the logic talks to the user: a modal message box.
 class UserPrompt {
-public:
+  public:
     virtual ~UserPrompt() = default;
     virtual PromptAnswer Show(const PromptMessage& message) = 0;
 };

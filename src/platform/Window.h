@@ -9,7 +9,7 @@ namespace psion::platform {
 // What window logic may do to one open window. Texts are 8-bit text in the
 // system code page; decoding them for display is the binding's business.
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     // Label caption or text box contents.

@@ -6,7 +6,7 @@ namespace psion::platform {
 
 // Operations that concern the application as a whole rather than one window.
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
 
     // Builds the dialog from its description, loads it and runs it modally:

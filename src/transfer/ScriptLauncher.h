@@ -10,7 +10,7 @@ namespace psion::transfer {
 
 // Starts the transfer scripts in the window style chosen at the moment of each start.
 class ScriptLauncher {
-public:
+  public:
     ScriptLauncher(platform::ProcessLauncher& processes, platform::UserPrompt& prompt,
                    const std::int16_t& showCommandWindow);
 
@@ -22,7 +22,7 @@ public:
     // "Error shelling " + path and returns without waiting.
     void RunAndWait(const std::string& path, platform::ProcessId& processId);
 
-private:
+  private:
     platform::ProcessLauncher& processes_;
     platform::UserPrompt& prompt_;
     const std::int16_t& showCommandWindow_;

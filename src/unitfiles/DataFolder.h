@@ -18,7 +18,7 @@ inline constexpr std::string_view kReceiveScript = "startget.BAT";
 // The data folder under the selected system path. It reads the system path
 // at every call, so a new path choice takes effect at once.
 class DataFolder {
-public:
+  public:
     DataFolder(platform::FileSystem& files, const std::string& systemPath);
 
     // System path + "\kelvo\psion\" + name, by plain concatenation.
@@ -27,7 +27,7 @@ public:
 
     platform::FileSystem& Files() const { return files_; }
 
-private:
+  private:
     platform::FileSystem& files_;
     const std::string& systemPath_;
 };

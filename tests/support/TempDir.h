@@ -8,7 +8,7 @@ namespace psion::testing {
 
 // A fresh folder under the system's temporary directory, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     // Creates the parent folders as needed and writes the bytes exactly.
     std::filesystem::path Write(std::string_view relative, std::string_view bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

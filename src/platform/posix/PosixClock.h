@@ -5,7 +5,7 @@
 namespace psion::posix {
 
 class PosixClock : public platform::Clock {
-public:
+  public:
     platform::CalendarDate Today() const override;
 };
 

@@ -5,7 +5,7 @@
 namespace psion::posix {
 
 class PosixFileSystem : public platform::FileSystem {
-public:
+  public:
     bool IsFile(const std::string& path) const override;
     platform::FileReadResult ReadAll(const std::string& path) const override;
     std::optional<platform::FileError> ReplaceAll(const std::string& path,

@@ -13,5 +13,14 @@ export WINEPREFIX="${PSION_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion}"
 export WINEDEBUG=-all
 # Wine's helper processes outlive wineboot and would hold our output pipes open.
 wineboot -i >/dev/null 2>&1 </dev/null
+# The window tests need no screen: Wine's null display driver serves them,
+# with or without an X server. It takes effect when Wine starts afresh.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+wineserver -k >/dev/null 2>&1 </dev/null || true
+wineserver -w >/dev/null 2>&1 </dev/null || true
+# One server for the whole run; otherwise each test program starts Wine afresh.
+# Its helper processes start with the first program, here with output detached.
+wineserver -p >/dev/null 2>&1 </dev/null
+wine cmd /c exit >/dev/null 2>&1 </dev/null
 trap 'wineserver -k >/dev/null 2>&1 </dev/null || true' EXIT
 ctest --test-dir build-win --output-on-failure --timeout 120

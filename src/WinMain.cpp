@@ -1,0 +1,32 @@
+// psion-interface.exe: the desktop maintenance tool for a Psion reader unit, on Windows.
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <commctrl.h>
+
+#include "app/MainWindow.h"
+#include "app/SharedValues.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Environment.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32ProcessLauncher.h"
+#include "platform/win32/Win32UserPrompt.h"
+#include "platform/win32/Win32WindowSystem.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The manifest asks for version 6 of the common controls; this loads them.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    psion::win32::Win32FileSystem files;
+    psion::win32::Win32Environment environment;
+    psion::win32::Win32Clock clock;
+    psion::win32::Win32ProcessLauncher processes;
+    psion::win32::Win32UserPrompt prompt;
+    psion::win32::Win32WindowSystem windows;
+    psion::platform::Platform platform{files, environment, clock, processes, prompt, windows};
+
+    psion::app::SharedValues shared;
+    psion::app::MainWindow mainWindow(shared, platform);
+    return psion::win32::RunMainWindow(mainWindow);
+}

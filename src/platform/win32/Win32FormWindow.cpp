@@ -1,0 +1,456 @@
+#include "platform/win32/Win32FormWindow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/win32/Win32BusyPointer.h"
+#include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Text.h"
+
+namespace psion::win32 {
+namespace {
+
+using platform::ControlKind;
+using platform::ControlRef;
+using platform::FormEvent;
+
+constexpr wchar_t kWindowClass[] = L"PsionFormWindow";
+constexpr int kFirstControlId = 1000;
+constexpr int kFirstMenuId = 2000;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+// Tab and Shift+Tab move between the controls of a window that is no dialog.
+constexpr DWORD kExtendedStyle = WS_EX_CONTROLPARENT;
+// Entries a drop-down list shows before it scrolls.
+constexpr int kVisibleListEntries = 8;
+
+std::vector<Win32FormWindow*>& OpenWindows() {
+    static std::vector<Win32FormWindow*> windows;
+    return windows;
+}
+
+void RegisterWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    if (!registered) throw std::runtime_error("cannot register the window class");
+}
+
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+const wchar_t* ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+            return L"STATIC";
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+            return L"BUTTON";
+        case ControlKind::DropDownList:
+            return L"COMBOBOX";
+        case ControlKind::TextBox:
+            return L"EDIT";
+    }
+    return L"STATIC";
+}
+
+DWORD StyleOf(const platform::ControlDescription& control) {
+    const DWORD common = WS_CHILD | WS_VISIBLE;
+    switch (control.kind) {
+        case ControlKind::Label:
+            switch (control.alignment) {
+                case platform::TextAlignment::Right:
+                    return common | SS_RIGHT | SS_NOPREFIX;
+                case platform::TextAlignment::Center:
+                    return common | SS_CENTER | SS_NOPREFIX;
+                case platform::TextAlignment::Left:
+                    break;
+            }
+            return common | SS_LEFT | SS_NOPREFIX;
+        case ControlKind::Button:
+            return common | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
+        case ControlKind::CheckBox:
+            return common | WS_TABSTOP | BS_AUTOCHECKBOX;
+        case ControlKind::DropDownList:
+            return common | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+        case ControlKind::TextBox:
+            return common | WS_TABSTOP | ES_AUTOHSCROLL;
+    }
+    return common;
+}
+
+}  // namespace
+
+Win32FormWindow::Win32FormWindow(platform::FormLogic& logic, Kind kind, HWND owner)
+    : description_(logic.Description()), routes_(logic.Routes()), kind_(kind), owner_(owner) {
+    RegisterWindowClass();
+    const DWORD style = kind_ == Kind::Dialog ? kDialogStyle : kWindowStyle;
+    window_ = CreateWindowExW(kExtendedStyle, kWindowClass, ToWide(description_.caption).c_str(),
+                              style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner_,
+                              CreateMenuBar(), GetModuleHandleW(nullptr), nullptr);
+    if (window_ == nullptr)
+        throw std::runtime_error("cannot create the window " + description_.name);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+    CreateControls();
+    Layout(DpiOf(window_));
+    OpenWindows().push_back(this);
+}
+
+Win32FormWindow::~Win32FormWindow() {
+    auto& open = OpenWindows();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    if (window_ != nullptr) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    for (const auto& [key, font] : fonts_) DeleteObject(font);
+}
+
+Win32FormWindow* Win32FormWindow::Topmost() {
+    for (auto it = OpenWindows().rbegin(); it != OpenWindows().rend(); ++it) {
+        if ((*it)->IsOpen()) return *it;
+    }
+    return nullptr;
+}
+
+HMENU Win32FormWindow::CreateMenuBar() {
+    if (description_.menu.empty()) return nullptr;
+    HMENU bar = CreateMenu();
+    for (const auto& item : description_.menu) {
+        if (item.items.empty()) {
+            // A top-level command, chosen straight from the menu bar.
+            menuCommands_.push_back(item.name);
+            AppendMenuW(bar, MF_STRING, kFirstMenuId + menuCommands_.size() - 1,
+                        ToWide(item.caption).c_str());
+            continue;
+        }
+        HMENU dropDown = CreatePopupMenu();
+        for (const auto& child : item.items) {
+            menuCommands_.push_back(child.name);
+            AppendMenuW(dropDown, MF_STRING, kFirstMenuId + menuCommands_.size() - 1,
+                        ToWide(child.caption).c_str());
+        }
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(dropDown),
+                    ToWide(item.caption).c_str());
+    }
+    return bar;
+}
+
+void Win32FormWindow::CreateControls() {
+    // Created in tab order, which is the order Tab moves the focus in.
+    for (const auto& control : description_.controls) {
+        const bool textBox = control.kind == ControlKind::TextBox;
+        const int id = kFirstControlId + static_cast<int>(entries_.size());
+        HWND handle = CreateWindowExW(
+            textBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind), ToWide(control.caption).c_str(),
+            StyleOf(control), 0, 0, 10, 10, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+        if (handle == nullptr)
+            throw std::runtime_error("cannot create the control " + control.id.name);
+        for (const auto& entry : control.entries) {
+            SendMessageW(handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
+        }
+        entries_.push_back({&control, handle});
+    }
+}
+
+HFONT Win32FormWindow::FontFor(const platform::FontSpec& spec, unsigned dpi) {
+    const FontKey key{spec.face, spec.points, spec.bold, spec.italic, dpi};
+    if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
+    const int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, ToWide(spec.face).c_str());
+    fonts_[key] = font;
+    return font;
+}
+
+void Win32FormWindow::Layout(unsigned dpi) {
+    dpi_ = dpi;
+    const SIZE client{TwipsToPixels(description_.clientWidthTwips, dpi),
+                      TwipsToPixels(description_.clientHeightTwips, dpi)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
+    const SIZE outer =
+        WindowSizeFor(client, style, kExtendedStyle, GetMenu(window_) != nullptr, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    for (const auto& entry : entries_) {
+        HFONT font = FontFor(entry.description->font, dpi);
+        SendMessageW(entry.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        Place(entry);
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32FormWindow::Place(const Entry& entry) {
+    const auto& position = entry.description->position;
+    RECT area{TwipsToPixels(position.left, dpi_), TwipsToPixels(position.top, dpi_), 0, 0};
+    area.right = area.left + TwipsToPixels(position.width, dpi_);
+    area.bottom = area.top + TwipsToPixels(position.height, dpi_);
+    if (entry.description->kind == ControlKind::Label) {
+        // A substitute face may need more room than the table gives; the label
+        // then grows around the edge its text is aligned to, so nothing is clipped.
+        const std::wstring text = ControlText(entry.handle);
+        HDC dc = GetDC(entry.handle);
+        auto* previous =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(entry.handle, WM_GETFONT, 0, 0)));
+        SIZE needed{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &needed);
+        SelectObject(dc, previous);
+        ReleaseDC(entry.handle, dc);
+        const int extra = needed.cx - (area.right - area.left);
+        if (extra > 0) {
+            switch (entry.description->alignment) {
+                case platform::TextAlignment::Right:
+                    area.left -= extra;
+                    break;
+                case platform::TextAlignment::Center:
+                    area.left -= extra / 2;
+                    area.right += extra - extra / 2;
+                    break;
+                case platform::TextAlignment::Left:
+                    area.right += extra;
+                    break;
+            }
+        }
+        area.bottom = std::max(area.bottom, area.top + needed.cy);
+    } else if (entry.description->kind == ControlKind::DropDownList) {
+        // A combo box's window height includes its dropped-down list.
+        const auto itemHeight = SendMessageW(entry.handle, CB_GETITEMHEIGHT, 0, 0);
+        area.bottom += kVisibleListEntries * static_cast<int>(itemHeight) + 2;
+    }
+    SetWindowPos(entry.handle, nullptr, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32FormWindow::Show() {
+    if (window_ == nullptr) return;
+    if (owner_ != nullptr) {
+        // A dialog opens centred over its opener.
+        RECT ownerRect;
+        RECT ownRect;
+        GetWindowRect(owner_, &ownerRect);
+        GetWindowRect(window_, &ownRect);
+        const int width = ownRect.right - ownRect.left;
+        const int height = ownRect.bottom - ownRect.top;
+        SetWindowPos(window_, nullptr, (ownerRect.left + ownerRect.right - width) / 2,
+                     (ownerRect.top + ownerRect.bottom - height) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
+    HWND first = nullptr;
+    if (focusFromLoading_) {
+        first = Control(*focusFromLoading_);
+    } else {
+        for (const auto& entry : entries_) {
+            if (platform::TakesFocus(entry.description->kind) && IsWindowEnabled(entry.handle)) {
+                first = entry.handle;
+                break;
+            }
+        }
+    }
+    if (first != nullptr) {
+        lastFocus_ = first;
+        ::SetFocus(first);
+    }
+}
+
+const Win32FormWindow::Entry& Win32FormWindow::EntryFor(const ControlRef& control) const {
+    for (const auto& entry : entries_) {
+        if (entry.description->id == control) return entry;
+    }
+    throw std::out_of_range("no control " + control.name + " on " + description_.name);
+}
+
+HWND Win32FormWindow::Control(const ControlRef& control) const { return EntryFor(control).handle; }
+
+void Win32FormWindow::SetText(const ControlRef& control, const std::string& text) {
+    const Entry& entry = EntryFor(control);
+    SetWindowTextW(entry.handle, ToWide(text).c_str());
+    if (entry.description->kind == ControlKind::Label) {
+        Place(entry);
+        InvalidateRect(window_, nullptr, TRUE);  // a label that shrank leaves no trace
+    }
+}
+
+std::string Win32FormWindow::Text(const ControlRef& control) const {
+    const Entry& entry = EntryFor(control);
+    if (entry.description->kind == ControlKind::DropDownList) {
+        const auto selected = SendMessageW(entry.handle, CB_GETCURSEL, 0, 0);
+        if (selected == CB_ERR) return {};
+        const auto length = SendMessageW(entry.handle, CB_GETLBTEXTLEN, selected, 0);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(entry.handle, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(length));
+        return FromWide(text);
+    }
+    return FromWide(ControlText(entry.handle));
+}
+
+void Win32FormWindow::SetEnabled(const ControlRef& control, bool enabled) {
+    EnableWindow(Control(control), enabled);
+}
+
+void Win32FormWindow::SetFocus(const ControlRef& control) {
+    HWND handle = Control(control);
+    lastFocus_ = handle;
+    if (!IsWindowVisible(window_)) {
+        focusFromLoading_ = control;  // applied when the window is first shown
+        return;
+    }
+    ::SetFocus(handle);
+}
+
+void Win32FormWindow::ClearList(const ControlRef& list) {
+    SendMessageW(Control(list), CB_RESETCONTENT, 0, 0);
+}
+
+void Win32FormWindow::AddListEntry(const ControlRef& list, const std::string& entry) {
+    SendMessageW(Control(list), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
+}
+
+void Win32FormWindow::SelectListEntry(const ControlRef& list, int index) {
+    HWND handle = Control(list);
+    const auto count = SendMessageW(handle, CB_GETCOUNT, 0, 0);
+    if (index < -1 || index >= count) {
+        throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
+    }
+    SendMessageW(handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // Selecting from code sends no notification; the logic hears it as a user's choice.
+    if (index >= 0) Raise(list.name, FormEvent::Choose, list.index);
+}
+
+int Win32FormWindow::SelectedIndex(const ControlRef& list) const {
+    const auto selected = SendMessageW(Control(list), CB_GETCURSEL, 0, 0);
+    return selected == CB_ERR ? -1 : static_cast<int>(selected);
+}
+
+bool Win32FormWindow::IsChecked(const ControlRef& checkBox) const {
+    return SendMessageW(Control(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32FormWindow::BringToFront() {
+    if (window_ == nullptr) return;
+    BringWindowToTop(window_);
+    SetForegroundWindow(window_);
+}
+
+void Win32FormWindow::Close() {
+    if (window_ == nullptr) return;
+    // The opener is enabled again first, so that it, not another program, becomes active.
+    if (owner_ != nullptr) EnableWindow(owner_, TRUE);
+    DestroyWindow(window_);
+}
+
+void Win32FormWindow::Raise(const std::string& control, FormEvent event, int index) {
+    for (const auto& route : routes_) {
+        if (route.control == control && route.event == event) route.handler(index);
+    }
+}
+
+HBRUSH Win32FormWindow::BackgroundBrush() const {
+    return GetSysColorBrush(description_.windowBackground ? COLOR_WINDOW : COLOR_BTNFACE);
+}
+
+void Win32FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (lParam == 0) {
+        const auto command = static_cast<std::size_t>(id - kFirstMenuId);
+        if (id >= kFirstMenuId && command < menuCommands_.size()) {
+            Raise(menuCommands_[command], FormEvent::Click, -1);
+        }
+        return;
+    }
+    const auto index = static_cast<std::size_t>(id - kFirstControlId);
+    if (id < kFirstControlId || index >= entries_.size()) return;
+    const auto& control = *entries_[index].description;
+    if (control.kind == ControlKind::DropDownList && code == CBN_SELCHANGE) {
+        Raise(control.id.name, FormEvent::Choose, control.id.index);
+    } else if ((control.kind == ControlKind::Button || control.kind == ControlKind::CheckBox) &&
+               code == BN_CLICKED) {
+        Raise(control.id.name, FormEvent::Click, control.id.index);
+    }
+}
+
+LRESULT CALLBACK Win32FormWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Win32FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = window_;
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(wParam, lParam);
+            return 0;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_DESTROY:
+            window_ = nullptr;
+            if (kind_ == Kind::Main) PostQuitMessage(0);
+            return 0;
+        case WM_ACTIVATE:
+            // Keep the focus on the same control across a message box or another program.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(window, focus)) lastFocus_ = focus;
+            } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+                ::SetFocus(lastFocus_);
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (BusyPointerShown()) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_ERASEBKGND: {
+            RECT area;
+            GetClientRect(window, &area);
+            FillRect(reinterpret_cast<HDC>(wParam), &area, BackgroundBrush());
+            return TRUE;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            auto dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc,
+                       GetSysColor(description_.windowBackground ? COLOR_WINDOW : COLOR_BTNFACE));
+            SetTextColor(
+                dc, GetSysColor(IsWindowEnabled(reinterpret_cast<HWND>(lParam)) ? COLOR_WINDOWTEXT
+                                                                                : COLOR_GRAYTEXT));
+            return reinterpret_cast<LRESULT>(BackgroundBrush());
+        }
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(HIWORD(wParam));
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace psion::win32

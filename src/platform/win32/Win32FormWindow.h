@@ -1,0 +1,87 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/FormLogic.h"
+#include "platform/Window.h"
+
+namespace psion::win32 {
+
+// One top-level window built from a form description: plain Win32 controls
+// at the form's twips positions in its tab order, and its menu bar. The logic
+// drives it through platform::Window; control notifications and menu commands
+// are forwarded to the logic's routes.
+class Win32FormWindow : public platform::Window {
+  public:
+    enum class Kind { Main, Dialog };
+
+    // Closing the main window ends the program's message loop; a dialog is
+    // owned by its opener (none: nullptr), which it enables again on closing.
+    Win32FormWindow(platform::FormLogic& logic, Kind kind, HWND owner = nullptr);
+    ~Win32FormWindow() override;
+    Win32FormWindow(const Win32FormWindow&) = delete;
+    Win32FormWindow& operator=(const Win32FormWindow&) = delete;
+
+    // Shows the window in front, with the focus where the loading put it or
+    // else on the first control in tab order that takes it.
+    void Show();
+    bool IsOpen() const { return window_ != nullptr; }
+    HWND Handle() const { return window_; }
+    HWND Control(const platform::ControlRef& control) const;
+
+    // The most recently opened window that is still open: the owner of
+    // message boxes and of a dialog about to open. nullptr when none is.
+    static Win32FormWindow* Topmost();
+
+    // platform::Window
+    void SetText(const platform::ControlRef& control, const std::string& text) override;
+    std::string Text(const platform::ControlRef& control) const override;
+    void SetEnabled(const platform::ControlRef& control, bool enabled) override;
+    void SetFocus(const platform::ControlRef& control) override;
+    void ClearList(const platform::ControlRef& list) override;
+    void AddListEntry(const platform::ControlRef& list, const std::string& entry) override;
+    void SelectListEntry(const platform::ControlRef& list, int index) override;
+    int SelectedIndex(const platform::ControlRef& list) const override;
+    bool IsChecked(const platform::ControlRef& checkBox) const override;
+    void BringToFront() override;
+    void Close() override;
+
+  private:
+    struct Entry {
+        const platform::ControlDescription* description = nullptr;
+        HWND handle = nullptr;
+    };
+    using FontKey = std::tuple<std::string, double, bool, bool, unsigned>;
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    HMENU CreateMenuBar();
+    void Layout(unsigned dpi);
+    void Place(const Entry& entry);
+    HFONT FontFor(const platform::FontSpec& spec, unsigned dpi);
+    const Entry& EntryFor(const platform::ControlRef& control) const;
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void Raise(const std::string& control, platform::FormEvent event, int index);
+    HBRUSH BackgroundBrush() const;
+
+    const platform::FormDescription& description_;
+    std::vector<platform::EventRoute> routes_;
+    Kind kind_;
+    HWND owner_;
+    HWND window_ = nullptr;
+    std::vector<Entry> entries_;
+    std::vector<std::string> menuCommands_;  // menu item names by command id offset
+    std::map<FontKey, HFONT> fonts_;
+    std::optional<platform::ControlRef> focusFromLoading_;
+    HWND lastFocus_ = nullptr;
+    unsigned dpi_ = 96;
+};
+
+}  // namespace psion::win32

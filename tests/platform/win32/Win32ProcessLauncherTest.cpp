@@ -98,6 +98,16 @@ TEST_F(Win32ProcessLauncherTest, AScriptThatFailsStillCountsAsStarted) {
     EXPECT_EQ(MarkerText(), "ran\r\n");
 }
 
+TEST_F(Win32ProcessLauncherTest, RunsAScriptInItsOwnConsoleWindowToo) {
+    const std::string script = WriteBatch("shown.bat", "echo shown>\"" + Marker() + "\"\r\n");
+
+    const platform::ProcessId id = launcher_.Start(script, platform::kWindowNormalFocused);
+    ASSERT_NE(id, 0);
+    launcher_.WaitForExit(id);
+
+    EXPECT_EQ(MarkerText(), "shown\r\n");
+}
+
 TEST_F(Win32ProcessLauncherTest, WaitsForAProcessStartedByAnotherLauncher) {
     const std::string script = WriteBatch("slow.bat",
                                           "ping -n 2 127.0.0.1 >nul\r\n"

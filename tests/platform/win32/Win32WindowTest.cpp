@@ -114,5 +114,38 @@ TEST_F(Win32WindowTest, ForwardsTheControlsEventsToTheLogic) {
     EXPECT_FALSE(window.IsOpen());
 }
 
+// Runs once the dialog's own message loop is going: checks the opener is
+// disabled meanwhile, then presses the dialog's "Exit".
+win32::Win32FormWindow* openerOfDialog = nullptr;
+bool openerEnabledWhileDialogShown = true;
+std::string dialogName;
+
+void CALLBACK PressExitOfDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
+    if (dialog == nullptr || dialog == openerOfDialog) return;
+    openerEnabledWhileDialogShown = IsWindowEnabled(openerOfDialog->Handle()) != FALSE;
+    dialogName = WindowText(dialog->Control({"Command1", -1}));
+    SendMessageW(dialog->Control({"Command1", -1}), BM_CLICK, 0, 0);
+}
+
+TEST_F(Win32WindowTest, ContactUsRunsTheContactDialogModallyUntilItsExit) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    window.Show();
+    openerOfDialog = &window;
+    SetTimer(nullptr, 0, 50, &PressExitOfDialog);
+
+    // "Contact Us" is a top-level menu command; its handler returns once the dialog has closed.
+    HMENU bar = GetMenu(window.Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, 2), 0), 0);
+
+    EXPECT_EQ(dialogName, "Exit");
+    EXPECT_FALSE(openerEnabledWhileDialogShown);
+    EXPECT_TRUE(IsWindowEnabled(window.Handle()));
+    EXPECT_EQ(win32::Win32FormWindow::Topmost(), &window);
+}
+
 }  // namespace
 }  // namespace psion::testing

@@ -3,6 +3,10 @@
 // After windows.h, whose types it uses.
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <exception>
+#include <string>
+
 #include "app/MainWindow.h"
 #include "app/SharedValues.h"
 #include "platform/Platform.h"
@@ -10,6 +14,7 @@
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32ProcessLauncher.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32UserPrompt.h"
 #include "platform/win32/Win32WindowSystem.h"
 
@@ -28,5 +33,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     psion::app::SharedValues shared;
     psion::app::MainWindow mainWindow(shared, platform);
-    return psion::win32::RunMainWindow(mainWindow);
+    try {
+        return psion::win32::RunMainWindow(mainWindow);
+    } catch (const std::exception& failure) {
+        // Only when Windows refuses to create the windows: say so rather than vanish.
+        const std::wstring text =
+            L"The program could not start: " + psion::win32::ToWide(failure.what());
+        const std::wstring title = psion::win32::ToWide(psion::platform::kApplicationTitle);
+        MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+        return EXIT_FAILURE;
+    }
 }

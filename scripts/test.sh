@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test.
+# Runs every test: the Linux build with its Qt tests, then the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPSION_WARNINGS_AS_ERRORS=ON
-cmake --build build
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --timeout 120
+scripts/check-format.sh
+scripts/test-linux.sh
+scripts/test-windows.sh

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the Linux program with warnings as errors and
+# runs its GoogleTest and Qt Test programs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPSION_WARNINGS_AS_ERRORS=ON
+cmake --build build
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --timeout 120

@@ -1,26 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, when missing.
+# Installs the Debian packages that building and testing the Linux program need, when missing.
 # Usage: scripts/install-deps.sh [extra package ...]
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ clang-format pkg-config
-    libgtest-dev libgmock-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-liberation fonts-urw-base35
+exec "$(dirname "$0")/apt-install-missing.sh" \
+    cmake ninja-build g++ clang-format pkg-config \
+    libgtest-dev libgmock-dev \
+    qt6-base-dev qt6-base-dev-tools libgl-dev \
+    fonts-liberation fonts-urw-base35 \
     "$@"
-)
-
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

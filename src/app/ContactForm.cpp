@@ -8,33 +8,22 @@ using platform::ControlDescription;
 using platform::ControlKind;
 using platform::ControlRef;
 using platform::FontSpec;
+using platform::MakeControl;
+using platform::SansSerifFont;
 using platform::TextAlignment;
 using platform::TwipsRect;
 
 namespace {
 
-FontSpec SansSerif(double points, bool bold, bool italic = false) {
-    FontSpec font;
-    font.points = points;
-    font.bold = bold;
-    font.italic = italic;
-    return font;
-}
-
+// Every control of the dialog is centred.
 ControlDescription Control(const char* name, ControlKind kind, std::string caption,
                            TwipsRect position, FontSpec font = {}) {
-    ControlDescription control;
-    control.id = ControlRef{name, -1};
-    control.kind = kind;
-    control.caption = std::move(caption);
-    control.position = position;
-    control.alignment = TextAlignment::Center;
-    control.font = std::move(font);
-    return control;
+    return MakeControl(ControlRef{name, -1}, kind, std::move(caption), position,
+                       TextAlignment::Center, std::move(font));
 }
 
 platform::FormDescription BuildContactForm() {
-    const FontSpec addressFont = SansSerif(9.6, true);
+    const FontSpec addressFont = SansSerifFont(9.6, true);
 
     platform::FormDescription form;
     form.name = "frmContact";
@@ -50,11 +39,11 @@ platform::FormDescription BuildContactForm() {
         Control("Label2", ControlKind::Label, "1200 Harbour View Road", {12, 648, 4236, 312},
                 addressFont),
         Control("Label3", ControlKind::Label, "Kelvo Data Systems", {48, 216, 4236, 444},
-                SansSerif(18, false, true)),
+                SansSerifFont(18, false, true)),
         Control("Label4", ControlKind::Label, "(555) 555-0142", {84, 1368, 4236, 348},
-                SansSerif(13.8, true)),
+                SansSerifFont(13.8, true)),
         Control("Label5", ControlKind::Label, "Fax: (555) 555-0143", {84, 1764, 4236, 300},
-                SansSerif(12, false)),
+                SansSerifFont(12, false)),
     };
     return form;
 }

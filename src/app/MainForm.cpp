@@ -8,17 +8,12 @@ using platform::ControlDescription;
 using platform::ControlKind;
 using platform::ControlRef;
 using platform::FontSpec;
+using platform::MakeControl;
+using platform::SansSerifFont;
 using platform::TextAlignment;
 using platform::TwipsRect;
 
 namespace {
-
-FontSpec SansSerif(double points, bool bold = false) {
-    FontSpec font;
-    font.points = points;
-    font.bold = bold;
-    return font;
-}
 
 FontSpec TitleFont() {
     FontSpec font;
@@ -29,27 +24,15 @@ FontSpec TitleFont() {
     return font;
 }
 
-ControlDescription Control(ControlRef id, ControlKind kind, std::string caption, TwipsRect position,
-                           TextAlignment alignment = TextAlignment::Left, FontSpec font = {}) {
-    ControlDescription control;
-    control.id = std::move(id);
-    control.kind = kind;
-    control.caption = std::move(caption);
-    control.position = position;
-    control.alignment = alignment;
-    control.font = std::move(font);
-    return control;
-}
-
 ControlDescription Label(const char* name, std::string caption, TwipsRect position,
                          TextAlignment alignment, FontSpec font = {}) {
-    return Control(ControlRef{name, -1}, ControlKind::Label, std::move(caption), position,
-                   alignment, std::move(font));
+    return MakeControl(ControlRef{name, -1}, ControlKind::Label, std::move(caption), position,
+                       alignment, std::move(font));
 }
 
 ControlDescription Button(ControlRef id, std::string caption, TwipsRect position) {
-    return Control(std::move(id), ControlKind::Button, std::move(caption), position,
-                   TextAlignment::Center);
+    return MakeControl(std::move(id), ControlKind::Button, std::move(caption), position,
+                       TextAlignment::Center);
 }
 
 platform::MenuItemDescription MenuItem(std::string name, std::string caption,
@@ -62,7 +45,7 @@ platform::MenuItemDescription MenuItem(std::string name, std::string caption,
 }
 
 platform::FormDescription BuildMainForm() {
-    const FontSpec statusFont = SansSerif(7.8, true);
+    const FontSpec statusFont = SansSerifFont(7.8, true);
     const auto right = TextAlignment::Right;
     const auto left = TextAlignment::Left;
 
@@ -73,7 +56,8 @@ platform::FormDescription BuildMainForm() {
     form.clientHeightTwips = 5064;
     form.controls = {
         // A fictional vendor; kept short so it fits its 2760 twips in any sans-serif face.
-        Label("Label2", "(c) Kelvo Data Systems", {1200, 4464, 2760, 240}, left, SansSerif(9.6)),
+        Label("Label2", "(c) Kelvo Data Systems", {1200, 4464, 2760, 240}, left,
+              SansSerifFont(9.6)),
         Label("lbltype1", "Reader Type:", {708, 660, 1008, 192}, right),
         Label("lblDest1", "Destination:", {876, 1164, 840, 192}, right),
         Label("lbltype", "", {1836, 660, 1884, 192}, left, statusFont),
@@ -87,9 +71,10 @@ platform::FormDescription BuildMainForm() {
         Button(ControlRef{"Command1", 0}, "Send Data to Psion", {744, 2400, 1668, 840}),
         Button(ControlRef{"Command1", 1}, "Receive Readings from Psion", {2772, 2436, 1668, 840}),
         Button(ControlRef{"exitbtn", -1}, "Exit", {2172, 3756, 804, 408}),
-        Control(ControlRef{"Check1", -1}, ControlKind::CheckBox, "Show command window",
-                {1836, 1872, 2424, 192}),
-        Control(ControlRef{"Combo1", -1}, ControlKind::DropDownList, "", {1800, 1428, 2160, 288}),
+        MakeControl(ControlRef{"Check1", -1}, ControlKind::CheckBox, "Show command window",
+                    {1836, 1872, 2424, 192}),
+        MakeControl(ControlRef{"Combo1", -1}, ControlKind::DropDownList, "",
+                    {1800, 1428, 2160, 288}),
     };
     form.menu = {
         MenuItem("mnufile", "File", {MenuItem("mnuexit", "Exit")}),

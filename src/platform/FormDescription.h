@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace psion::platform {
@@ -59,6 +60,29 @@ struct FormDescription {
     // Painted in the system colour for window backgrounds instead of the dialog face colour.
     bool windowBackground = false;
 };
+
+// Builders that keep the form tables short.
+inline FontSpec SansSerifFont(double points, bool bold = false, bool italic = false) {
+    FontSpec font;
+    font.points = points;
+    font.bold = bold;
+    font.italic = italic;
+    return font;
+}
+
+inline ControlDescription MakeControl(ControlRef id, ControlKind kind, std::string caption,
+                                      TwipsRect position,
+                                      TextAlignment alignment = TextAlignment::Left,
+                                      FontSpec font = {}) {
+    ControlDescription control;
+    control.id = std::move(id);
+    control.kind = kind;
+    control.caption = std::move(caption);
+    control.position = position;
+    control.alignment = alignment;
+    control.font = std::move(font);
+    return control;
+}
 
 // Labels never take the keyboard focus.
 inline bool TakesFocus(ControlKind kind) { return kind != ControlKind::Label; }

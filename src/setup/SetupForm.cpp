@@ -9,7 +9,6 @@ namespace {
 
 using platform::ControlDescription;
 using platform::ControlKind;
-using platform::FontSpec;
 using platform::TextAlignment;
 using platform::TwipsRect;
 
@@ -33,19 +32,8 @@ constexpr int kClientHeight = 3300;
 
 constexpr int RowTop(int row) { return 300 + row * 480; }
 
-FontSpec CaptionFont() {
-    FontSpec font;
-    font.points = 7.8;
-    font.bold = true;
-    return font;
-}
-
 ControlDescription Control(std::string name, ControlKind kind, TwipsRect position) {
-    ControlDescription control;
-    control.id = {std::move(name)};
-    control.kind = kind;
-    control.position = position;
-    return control;
+    return platform::MakeControl({std::move(name)}, kind, "", position);
 }
 
 // Centred vertically on the field of its row.
@@ -54,7 +42,7 @@ ControlDescription Caption(std::string name, std::string text, int row) {
                          {kCaptionLeft, RowTop(row) + (kFieldHeight - kCaptionHeight) / 2,
                           kCaptionWidth, kCaptionHeight});
     label.caption = std::move(text);
-    label.font = CaptionFont();
+    label.font = platform::SansSerifFont(7.8, true);
     label.alignment = TextAlignment::Right;
     return label;
 }

@@ -167,14 +167,14 @@ void Win32FormWindow::CreateControls() {
     }
 }
 
-HFONT Win32FormWindow::FontFor(const platform::FontSpec& spec, unsigned dpi) {
-    const FontKey key{spec.face, spec.points, spec.bold, spec.italic, dpi};
+HFONT Win32FormWindow::FontFor(const platform::FontSpec& wanted, unsigned dpi) {
+    const FontKey key{wanted.face, wanted.points, wanted.bold, wanted.italic, dpi};
     if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-    const int height = -static_cast<int>(std::lround(spec.points * dpi / 72.0));
+    const int height = -static_cast<int>(std::lround(wanted.points * dpi / 72.0));
     HFONT font =
-        CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, FALSE, FALSE,
+        CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic, FALSE, FALSE,
                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, ToWide(spec.face).c_str());
+                    DEFAULT_PITCH | FF_DONTCARE, ToWide(wanted.face).c_str());
     fonts_[key] = font;
     return font;
 }

@@ -65,7 +65,7 @@ class Win32FormWindow : public platform::Window {
     HMENU CreateMenuBar();
     void Layout(unsigned dpi);
     void Place(const Entry& entry);
-    HFONT FontFor(const platform::FontSpec& spec, unsigned dpi);
+    HFONT FontFor(const platform::FontSpec& wanted, unsigned dpi);
     const Entry& EntryFor(const platform::ControlRef& control) const;
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void Raise(const std::string& control, platform::FormEvent event, int index);

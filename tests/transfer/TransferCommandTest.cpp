@@ -86,6 +86,22 @@ class EitherCommandTest : public TransferTest, public ::testing::WithParamInterf
         EXPECT_EQ(box.buttons, PromptButtons::Ok);
         EXPECT_EQ(box.icon, PromptIcon::Critical);
     }
+
+    // A guard shows its one message, puts the focus on the path list, starts
+    // nothing, and leaves the buttons (Exit was disabled beforehand) and the pointer as they were.
+    void ExpectOnlyTheGuardMessage(headless::HeadlessWindow& window, const std::string& text,
+                                   const std::string& title) {
+        ASSERT_EQ(prompt_.Shown().size(), 1u);
+        EXPECT_EQ(prompt_.Shown()[0].text, text);
+        EXPECT_EQ(prompt_.Shown()[0].title, title);
+        EXPECT_EQ(prompt_.Shown()[0].buttons, PromptButtons::Ok);
+        EXPECT_EQ(window.Focus(), kCombo1);
+        EXPECT_TRUE(window.IsEnabled(kSendButton));
+        EXPECT_TRUE(window.IsEnabled(kReceiveButton));
+        EXPECT_FALSE(window.IsEnabled(kExitbtn));
+        EXPECT_FALSE(windows_.IsBusy());
+        EXPECT_FALSE(fs::exists(Marker("ran")));
+    }
 };
 
 TEST_P(EitherCommandTest, WithoutUnitFilesOnlyThatIsSaidEvenWithoutAPath) {
@@ -97,17 +113,8 @@ TEST_P(EitherCommandTest, WithoutUnitFilesOnlyThatIsSaidEvenWithoutAPath) {
 
     ASSERT_TRUE(window.Click(GetParam().button));
 
-    ASSERT_EQ(prompt_.Shown().size(), 1u);
-    EXPECT_EQ(prompt_.Shown()[0].text, "The appears to be no Psion files in this System Path");
-    EXPECT_EQ(prompt_.Shown()[0].title, "Update files");
-    EXPECT_EQ(prompt_.Shown()[0].buttons, PromptButtons::Ok);
-    EXPECT_EQ(window.Focus(), kCombo1);
-    // Buttons and pointer stay exactly as they were.
-    EXPECT_TRUE(window.IsEnabled(kSendButton));
-    EXPECT_TRUE(window.IsEnabled(kReceiveButton));
-    EXPECT_FALSE(window.IsEnabled(kExitbtn));
-    EXPECT_FALSE(windows_.IsBusy());
-    EXPECT_FALSE(fs::exists(Marker("ran")));
+    ExpectOnlyTheGuardMessage(window, "The appears to be no Psion files in this System Path",
+                              "Update files");
 }
 
 TEST_P(EitherCommandTest, WithoutASelectedPathOnlyThatIsSaid) {
@@ -120,16 +127,7 @@ TEST_P(EitherCommandTest, WithoutASelectedPathOnlyThatIsSaid) {
 
     ASSERT_TRUE(window.Click(GetParam().button));
 
-    ASSERT_EQ(prompt_.Shown().size(), 1u);
-    EXPECT_EQ(prompt_.Shown()[0].text, "You must select a SYSTEM PATH ...");
-    EXPECT_EQ(prompt_.Shown()[0].title, "Select Path");
-    EXPECT_EQ(prompt_.Shown()[0].buttons, PromptButtons::Ok);
-    EXPECT_EQ(window.Focus(), kCombo1);
-    EXPECT_TRUE(window.IsEnabled(kSendButton));
-    EXPECT_TRUE(window.IsEnabled(kReceiveButton));
-    EXPECT_FALSE(window.IsEnabled(kExitbtn));
-    EXPECT_FALSE(windows_.IsBusy());
-    EXPECT_FALSE(fs::exists(Marker("ran")));
+    ExpectOnlyTheGuardMessage(window, "You must select a SYSTEM PATH ...", "Select Path");
 }
 
 TEST_P(EitherCommandTest, NoToTheQuestionStartsNothingAndRestoresTheWindow) {

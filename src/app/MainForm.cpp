@@ -4,6 +4,7 @@
 
 namespace psion::app {
 
+using platform::Captioned;
 using platform::ControlDescription;
 using platform::ControlKind;
 using platform::ControlRef;
@@ -44,6 +45,15 @@ platform::MenuItemDescription MenuItem(std::string name, std::string caption,
     return item;
 }
 
+// A home drive may be a long folder, wider than the list.
+ControlDescription PathList() {
+    auto list = Captioned(MakeControl(ControlRef{"Combo1", -1}, ControlKind::DropDownList, "",
+                                      {1800, 1428, 2160, 288}),
+                          "Label6", "System Path");
+    list.tipShowsWholeEntry = true;
+    return list;
+}
+
 platform::FormDescription BuildMainForm() {
     const FontSpec statusFont = SansSerifFont(7.8, true);
     const auto right = TextAlignment::Right;
@@ -60,11 +70,11 @@ platform::FormDescription BuildMainForm() {
               SansSerifFont(9.6)),
         Label("lbltype1", "Reader Type:", {708, 660, 1008, 192}, right),
         Label("lblDest1", "Destination:", {876, 1164, 840, 192}, right),
-        Label("lbltype", "", {1836, 660, 1884, 192}, left, statusFont),
-        Label("lbldest", "", {1836, 1164, 1956, 192}, left, statusFont),
+        Captioned(Label("lbltype", "", {1836, 660, 1884, 192}, left, statusFont), "lbltype1"),
+        Captioned(Label("lbldest", "", {1836, 1164, 1956, 192}, left, statusFont), "lblDest1"),
         Label("Label1", "PSION READER INTERFACE", {84, 120, 5148, 264}, TextAlignment::Center,
               TitleFont()),
-        Label("lblComm", "", {1836, 900, 1956, 192}, left, statusFont),
+        Captioned(Label("lblComm", "", {1836, 900, 1956, 192}, left, statusFont), "Label4"),
         Label("Label4", "Comm Port:", {888, 900, 828, 192}, right),
         Label("Label3", "1.16", {4308, 4500, 444, 204}, left),
         Label("Label6", "System Path:", {780, 1476, 936, 240}, right),
@@ -73,8 +83,7 @@ platform::FormDescription BuildMainForm() {
         Button(ControlRef{"exitbtn", -1}, "Exit", {2172, 3756, 804, 408}),
         MakeControl(ControlRef{"Check1", -1}, ControlKind::CheckBox, "Show command window",
                     {1836, 1872, 2424, 192}),
-        MakeControl(ControlRef{"Combo1", -1}, ControlKind::DropDownList, "",
-                    {1800, 1428, 2160, 288}),
+        PathList(),
     };
     form.menu = {
         MenuItem("mnufile", "File", {MenuItem("mnuexit", "Exit")}),

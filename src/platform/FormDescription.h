@@ -41,6 +41,15 @@ struct ControlDescription {
     TextAlignment alignment = TextAlignment::Left;
     TwipsRect position;
     std::vector<std::string> entries;  // initial entries of a list
+    // The label whose caption says what this control shows; screen readers
+    // announce the two together. Empty: no label captions it.
+    std::string captionedBy;
+    // What screen readers call a list or text box, which shows no caption of
+    // its own. Never its contents: what it holds is its value.
+    std::string accessibleName;
+    // A list whose entries may be wider than the list: the whole chosen entry
+    // is also its tooltip and accessible description.
+    bool tipShowsWholeEntry = false;
 };
 
 // A menu bar entry with items opens a drop-down menu; one without items is a command.
@@ -82,6 +91,25 @@ inline ControlDescription MakeControl(ControlRef id, ControlKind kind, std::stri
     control.alignment = alignment;
     control.font = std::move(font);
     return control;
+}
+
+// The control captioned by the label captionLabel, and for a list or text box
+// the name screen readers announce for it.
+inline ControlDescription Captioned(ControlDescription control, std::string captionLabel,
+                                    std::string accessibleName = {}) {
+    control.captionedBy = std::move(captionLabel);
+    control.accessibleName = std::move(accessibleName);
+    return control;
+}
+
+// The label that captions control on form, or nullptr when none does.
+inline const ControlDescription* CaptionOf(const FormDescription& form,
+                                           const ControlDescription& control) {
+    if (control.captionedBy.empty()) return nullptr;
+    for (const ControlDescription& label : form.controls) {
+        if (label.kind == ControlKind::Label && label.id.name == control.captionedBy) return &label;
+    }
+    return nullptr;
 }
 
 // Labels never take the keyboard focus.

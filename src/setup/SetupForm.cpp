@@ -7,6 +7,7 @@ namespace psion::setup {
 
 namespace {
 
+using platform::Captioned;
 using platform::ControlDescription;
 using platform::ControlKind;
 using platform::TextAlignment;
@@ -88,16 +89,20 @@ platform::FormDescription Build() {
     form.clientHeightTwips = kClientHeight;
     form.controls = {
         Caption("Label1", "Unit Type:", 0),
-        List("cboType", 0, kWideListWidth,
-             {"MX Version", "1MB Version", "256K Version", "256K (old) Version"}),
+        Captioned(List("cboType", 0, kWideListWidth,
+                       {"MX Version", "1MB Version", "256K Version", "256K (old) Version"}),
+                  "Label1", "Unit Type"),
         Caption("Label2", "Destination:", 1),
-        List("cboDest", 1, kNarrowListWidth, {}),
+        Captioned(List("cboDest", 1, kNarrowListWidth, {}), "Label2", "Destination"),
         Caption("Label5", "Serial Port:", 2),
-        List("cboPort", 2, kNarrowListWidth, {"Com1", "Com2", "Com3", "Com4", "Com5", "Com6"}),
+        Captioned(
+            List("cboPort", 2, kNarrowListWidth, {"Com1", "Com2", "Com3", "Com4", "Com5", "Com6"}),
+            "Label5", "Serial Port"),
         Caption("Label3", "Setup Code:", 3),
-        TextBox("Text1", kFieldLeft),
+        // One caption serves both code boxes; the second is named on its own.
+        Captioned(TextBox("Text1", kFieldLeft), "Label3", "Setup code, first part"),
         Dash(dashLeft),
-        TextBox("Text2", secondBoxLeft),
+        Captioned(TextBox("Text2", secondBoxLeft), "", "Setup code, second part"),
         Button("Command1", "Save", buttonsLeft),
         Button("Command2", "Cancel", buttonsLeft + kButtonWidth + kButtonGap),
     };

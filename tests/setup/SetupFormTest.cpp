@@ -69,6 +69,7 @@ TEST(SetupForm, PutsEachCaptionRightAlignedAndBoldBesideItsFieldInFourRows) {
         EXPECT_DOUBLE_EQ(caption.font.points, 7.8);
         EXPECT_EQ(Right(caption), captionRight);
         EXPECT_EQ(field.position.left, fieldLeft);
+        EXPECT_EQ(field.captionedBy, caption.id.name);  // read out together
         EXPECT_LT(captionRight, fieldLeft);
         EXPECT_NEAR(MiddleY(caption), MiddleY(field), 15);
         EXPECT_GT(field.position.top, previousTop);

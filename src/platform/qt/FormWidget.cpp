@@ -9,10 +9,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <limits>
 #include <stdexcept>
 
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/CaptionFitting.h"
 #include "platform/qt/FontSubstitution.h"
+#include "platform/qt/FormList.h"
 #include "platform/qt/TextCodec.h"
 #include "platform/qt/Twips.h"
 
@@ -84,8 +87,10 @@ FormWidget::FormWidget(const platform::FormDescription& description,
         setPalette(colours);
         setAutoFillBackground(true);
     }
+    InstallFormAccessibility();
     entries_.reserve(description.controls.size());
     for (const ControlDescription& control : description.controls) BuildControl(control);
+    for (const Entry& entry : entries_) LinkCaption(entry);
 
     QWidget* previous = nullptr;
     for (const Entry& entry : entries_) {
@@ -127,15 +132,13 @@ void FormWidget::BuildControl(const ControlDescription& control) {
             break;
         }
         case ControlKind::DropDownList: {
-            auto* list = new QComboBox(this);
+            auto* list = new FormList(this);
             list->setEditable(false);
             list->setFocusPolicy(Qt::StrongFocus);
             list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            for (const std::string& item : control.entries) list->addItem(DecodeText(item));
+            for (const std::string& item : control.entries) list->AddEntry(item);
             list->setCurrentIndex(-1);
-            // A list reads out what it shows.
-            connect(list, &QComboBox::currentTextChanged, list,
-                    [list](const QString& text) { list->setAccessibleName(text); });
+            list->SetTipShowsWholeEntry(control.tipShowsWholeEntry);
             connect(list, &QComboBox::activated, this,
                     [this, id] { Raise(id.name, FormEvent::Choose, id.index); });
             widget = list;
@@ -144,8 +147,8 @@ void FormWidget::BuildControl(const ControlDescription& control) {
         case ControlKind::TextBox: {
             auto* box = new QLineEdit(this);
             box->setFocusPolicy(Qt::StrongFocus);
-            connect(box, &QLineEdit::textChanged, box,
-                    [box](const QString& text) { box->setAccessibleName(text); });
+            // The boxes take text of any length.
+            box->setMaxLength(std::numeric_limits<int>::max());
             widget = box;
             break;
         }
@@ -160,11 +163,23 @@ void FormWidget::BuildControl(const ControlDescription& control) {
         widget->setGeometry(GrowAround(widget->geometry(),
                                        QSize(0, widget->minimumSizeHint().height()),
                                        Qt::AlignLeft | Qt::AlignVCenter));
-        widget->setAccessibleName(control.kind == ControlKind::TextBox
-                                      ? static_cast<QLineEdit*>(widget)->text()
-                                      : static_cast<QComboBox*>(widget)->currentText());
+        // Named once, from the table: what the field holds is its value, never its name.
+        widget->setAccessibleName(DecodeText(control.accessibleName));
     } else {
         ShowCaption(entries_.back(), caption);
+    }
+}
+
+void FormWidget::LinkCaption(const Entry& field) {
+    const ControlDescription* caption = platform::CaptionOf(description_, field.description);
+    if (caption == nullptr) return;
+    auto* label = static_cast<QLabel*>(Control(caption->id));
+    // A label's buddy is announced as labelled by it. The captions hold no
+    // "&", so the buddy gives no access key.
+    label->setBuddy(field.widget);
+    // A value label reads its text as its name; its caption comes as its description.
+    if (field.description.kind == ControlKind::Label) {
+        field.widget->setAccessibleDescription(label->text());
     }
 }
 
@@ -281,9 +296,7 @@ void FormWidget::SetText(const ControlRef& control, const std::string& text) {
 std::string FormWidget::Text(const ControlRef& control) const {
     QWidget* widget = Control(control);
     if (auto* box = qobject_cast<QLineEdit*>(widget)) return EncodeText(box->text());
-    if (auto* list = qobject_cast<QComboBox*>(widget)) {
-        return list->currentIndex() < 0 ? std::string() : EncodeText(list->currentText());
-    }
+    if (auto* list = qobject_cast<FormList*>(widget)) return list->ChosenEntry();
     return EncodeText(widget->property(kCaptionProperty).toString());
 }
 
@@ -307,8 +320,8 @@ void FormWidget::SetFocus(const ControlRef& control) {
 }
 
 namespace {
-QComboBox& AsList(QWidget* widget, const std::string& name) {
-    auto* list = qobject_cast<QComboBox*>(widget);
+FormList& AsList(QWidget* widget, const std::string& name) {
+    auto* list = qobject_cast<FormList*>(widget);
     if (list == nullptr) throw std::invalid_argument("control " + name + " is not a list");
     return *list;
 }
@@ -317,15 +330,15 @@ QComboBox& AsList(QWidget* widget, const std::string& name) {
 void FormWidget::ClearList(const ControlRef& list) { AsList(Control(list), list.name).clear(); }
 
 void FormWidget::AddListEntry(const ControlRef& list, const std::string& entry) {
-    QComboBox& box = AsList(Control(list), list.name);
+    FormList& box = AsList(Control(list), list.name);
     const int selected = box.currentIndex();
-    box.addItem(DecodeText(entry));
+    box.AddEntry(entry);
     // A combo box selects the first entry added to it; these lists keep their selection.
     box.setCurrentIndex(selected);
 }
 
 void FormWidget::SelectListEntry(const ControlRef& list, int index) {
-    QComboBox& box = AsList(Control(list), list.name);
+    FormList& box = AsList(Control(list), list.name);
     if (index < -1 || index >= box.count()) {
         throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
     }

@@ -61,6 +61,7 @@ class FormWidget : public QWidget, public platform::Window {
     const Entry& EntryFor(const platform::ControlRef& control) const;
     void Raise(const std::string& control, platform::FormEvent event, int index);
     void ShowCaption(const Entry& entry, const QString& caption);
+    void LinkCaption(const Entry& field);
 
     const platform::FormDescription& description_;
     std::vector<platform::EventRoute> routes_;

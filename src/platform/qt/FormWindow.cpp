@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/TextCodec.h"
 
 namespace psion::qt {
@@ -17,6 +18,7 @@ bool IsFormWindow(const QWidget& window) {
 }
 
 FormWidget* HostForm(QWidget& window, platform::FormLogic& logic) {
+    InstallFormAccessibility();
     const platform::FormDescription& description = logic.Description();
     window.setObjectName(kFramePrefix + DecodeText(description.name));
     window.setWindowTitle(DecodeText(description.caption));

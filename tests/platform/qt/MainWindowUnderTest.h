@@ -26,6 +26,18 @@ namespace psion::testing {
 class HomeDrive {
   public:
     HomeDrive() : root_(folder_.path().toStdString()) {}
+    // A home drive in a folder of that name (any bytes but '/' and NUL) in the fresh folder.
+    explicit HomeDrive(const std::string& folderName)
+        : root_(std::filesystem::path(folder_.path().toStdString()) / folderName) {
+        std::filesystem::create_directories(root_);
+    }
+    // Removed here by its bytes: QTemporaryDir would decode a name outside the locale.
+    ~HomeDrive() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    HomeDrive(const HomeDrive&) = delete;
+    HomeDrive& operator=(const HomeDrive&) = delete;
 
     const std::filesystem::path& Root() const { return root_; }
     // The data folder under "program files (x86)", the path selected at start.
@@ -41,6 +53,12 @@ class HomeDrive {
                   "setdef am5\r\nsetdef ab2\r\nrem MX Version\r\nlink -sTTY:A\r\npdc\r\n");
         WriteFile(DataFolder() / "s_psion.conf", "[serial]\r\nserial1=directserial port:COM1\r\n");
         WriteFile(DataFolder() / "r_psion.conf", "[serial]\r\nserial1=directserial port:COM1\r\n");
+    }
+
+    // The demo unit of examples/demo-drive.
+    void CopyDemoDrive() const {
+        std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", root_,
+                              std::filesystem::copy_options::recursive);
     }
 
   private:

@@ -4,6 +4,7 @@
 // boxes and act inside modal dialogs while the code under test waits in them.
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -37,6 +38,8 @@ struct MessageBoxSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;    // texts of its buttons
     QString defaultButton;  // text of its default button
+    QStringList buttonsWithIcons;
+    QAccessible::Role role = QAccessible::NoRole;  // as screen readers see the box
 };
 
 // Runs one step for each modal window that comes up, in order. A step runs
@@ -103,9 +106,16 @@ inline MessageBoxSeen Describe(const QMessageBox& box) {
     seen.text = box.text();
     seen.icon = box.icon();
     // Button texts without the access-key marks some platform themes add.
-    for (QAbstractButton* button : box.buttons()) seen.buttons.append(button->text().remove('&'));
+    for (QAbstractButton* button : box.buttons()) {
+        seen.buttons.append(button->text().remove('&'));
+        if (!button->icon().isNull()) seen.buttonsWithIcons.append(seen.buttons.back());
+    }
     if (box.defaultButton() != nullptr)
         seen.defaultButton = box.defaultButton()->text().remove('&');
+    if (QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(const_cast<QMessageBox*>(&box))) {
+        seen.role = accessible->role();
+    }
     return seen;
 }
 
@@ -116,12 +126,10 @@ inline ModalDriver::Step AnswerMessageBox(QMessageBox::StandardButton answer,
     return [answer, &seen, whileShown](QWidget& modal) {
         auto* box = qobject_cast<QMessageBox*>(&modal);
         if (box == nullptr) {
-            seen.push_back(MessageBoxSeen{
-                QStringLiteral("<not a message box: %1>").arg(modal.metaObject()->className()),
-                {},
-                QMessageBox::NoIcon,
-                {},
-                {}});
+            MessageBoxSeen notABox;
+            notABox.title =
+                QStringLiteral("<not a message box: %1>").arg(modal.metaObject()->className());
+            seen.push_back(notABox);
             modal.close();
             return;
         }
@@ -134,6 +142,58 @@ inline ModalDriver::Step AnswerMessageBox(QMessageBox::StandardButton answer,
         }
         QTest::mouseClick(button, Qt::LeftButton);
     };
+}
+
+// What a screen reader hears of one accessible object.
+struct AccessibleSeen {
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name;
+    QString description;
+    QString value;
+    QStringList labelledBy;  // names of the objects it is labelled by
+};
+
+inline AccessibleSeen Hear(QObject* object) {
+    AccessibleSeen seen;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    if (accessible == nullptr) return seen;
+    seen.role = accessible->role();
+    seen.name = accessible->text(QAccessible::Name);
+    seen.description = accessible->text(QAccessible::Description);
+    seen.value = accessible->text(QAccessible::Value);
+    for (const auto& [other, relation] : accessible->relations(QAccessible::Label)) {
+        seen.labelledBy.append(other->text(QAccessible::Name));
+    }
+    return seen;
+}
+
+// Every accessible name and description in the program: of every widget, and
+// of every object reached through the accessible children of its windows.
+inline QStringList EveryAccessibleNameAndDescription() {
+    QStringList texts;
+    const auto collect = [&texts](QAccessibleInterface& accessible) {
+        texts.append(accessible.text(QAccessible::Name));
+        texts.append(accessible.text(QAccessible::Description));
+    };
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget)) {
+            collect(*accessible);
+        }
+    }
+    std::function<void(QAccessibleInterface&, int)> walk = [&](QAccessibleInterface& node,
+                                                               int depth) {
+        collect(node);
+        if (depth > 12) return;
+        for (int i = 0; i < node.childCount(); ++i) {
+            if (QAccessibleInterface* child = node.child(i)) walk(*child, depth + 1);
+        }
+    };
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window)) {
+            walk(*accessible, 0);
+        }
+    }
+    return texts;
 }
 
 inline QStringList Lines(const QString& text) { return text.split(QLatin1Char('\n')); }

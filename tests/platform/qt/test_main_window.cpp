@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include "MainWindowUnderTest.h"
 #include "QtTestSupport.h"
 #include "app/ContactForm.h"
 #include "app/MainForm.h"
+#include "platform/qt/FormList.h"
 #include "platform/qt/Twips.h"
 
 using namespace psion;
@@ -82,6 +84,96 @@ class MainWindowTest : public QObject {
         QCOMPARE(TabChain(program.Control(app::main_form::kSendButton)), expectedChain);
     }
 
+    void screenReadersHearEachFieldWithItsCaption() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+
+        const testing::AccessibleSeen window = testing::Hear(&program.Window());
+        QCOMPARE(window.role, QAccessible::Window);  // a frame, not a filler
+        QCOMPARE(window.name, QStringLiteral("Vided Ivivovizede"));
+
+        const QString path = QString::fromStdString(drive.AsHomeDrive() + "\\program files (x86)");
+        struct Field {
+            platform::ControlRef control;
+            QAccessible::Role role;
+            QString name;
+            QString caption;
+        };
+        const Field fields[] = {
+            {app::main_form::kLbltype, QAccessible::StaticText, "MX Version", "Reader Type:"},
+            {app::main_form::kLbldest, QAccessible::StaticText, "link -sTTY:A", "Destination:"},
+            {app::main_form::kLblComm, QAccessible::StaticText, "COM1", "Comm Port:"},
+            {app::main_form::kCombo1, QAccessible::ComboBox, "System Path", "System Path:"},
+        };
+        for (const Field& field : fields) {
+            const testing::AccessibleSeen seen = testing::Hear(program.Control(field.control));
+            const QByteArray where = QByteArray::fromStdString(field.control.name);
+            QVERIFY2(seen.role == field.role, where);
+            QCOMPARE(seen.name, field.name);
+            QCOMPARE(seen.labelledBy, QStringList{field.caption});
+            // A status value is read with its caption; the list's tip is its whole path.
+            QCOMPARE(seen.description,
+                     field.role == QAccessible::StaticText ? field.caption : path);
+        }
+        QCOMPARE(testing::Hear(program.Control(app::main_form::kCombo1)).value, path);
+    }
+
+    void longHomeDriveShowsTheEndOfThePath() {
+        // A home drive of 200 characters.
+        const testing::HomeDrive base;
+        const std::string folder(200 - base.AsHomeDrive().size() - 1, 'u');
+        testing::HomeDrive drive(folder);
+        QCOMPARE(drive.AsHomeDrive().size(), std::size_t(200));
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+        QVERIFY(QTest::qWaitForWindowExposed(&program.Window()));
+
+        auto* list = program.Control<qt::FormList>(app::main_form::kCombo1);
+        const std::string whole = drive.AsHomeDrive() + "\\program files (x86)";
+        const QString shown = list->ShownText();
+        QVERIFY2(shown.endsWith(QStringLiteral("(x86)")), qPrintable(shown));
+        // The last folder shows whole: it tells the two entries apart.
+        QVERIFY2(shown.endsWith(QStringLiteral("\\program files (x86)")), qPrintable(shown));
+        QVERIFY2(shown.startsWith(QString::fromStdString(drive.AsHomeDrive().substr(0, 1))),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));  // elided in the middle
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, list);
+        QVERIFY(QFontMetrics(list->font()).horizontalAdvance(shown) <= field.width());
+
+        // The whole path is the tip and the description; the logic gets it whole.
+        QCOMPARE(list->toolTip(), QString::fromStdString(whole));
+        QCOMPARE(testing::Hear(list).description, QString::fromStdString(whole));
+        QCOMPARE(program.Form().Text(app::main_form::kCombo1), whole);
+        QCOMPARE(program.Shared().SystemPath, whole);
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
+
+        program.Form().SelectListEntry(app::main_form::kCombo1, 0);
+        QVERIFY2(list->ShownText().endsWith(QStringLiteral("\\program files")),
+                 qPrintable(list->ShownText()));
+        QCOMPARE(list->toolTip(), QString::fromStdString(drive.AsHomeDrive() + "\\program files"));
+    }
+
+    void homeDriveWithBytesOutsideTheLocaleFindsItsUnit() {
+        testing::HomeDrive drive("\xff\xfe");
+        drive.CopyDemoDrive();
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+
+        // The list may show replacement characters; the logic gets the bytes.
+        const std::string path = drive.AsHomeDrive() + "\\program files (x86)";
+        QCOMPARE(program.Form().Text(app::main_form::kCombo1), path);
+        QCOMPARE(program.Shared().SystemPath, path);
+        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
+        QCOMPARE(program.TextOf(app::main_form::kLbldest), QStringLiteral("link -sTTY:A"));
+        QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM1"));
+    }
+
     void menuBarHasFileExitAndTwoCommands() {
         testing::HomeDrive drive;
         testing::MainWindowUnderTest program(drive);
@@ -113,7 +205,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(list->itemText(0),
                  QString::fromStdString(drive.AsHomeDrive() + "\\program files"));
         QCOMPARE(list->currentIndex(), 1);
-        QCOMPARE(list->accessibleName(), list->itemText(1));
+        // The list is named by its caption; the chosen path is its value.
+        QCOMPARE(testing::Hear(list).name, QStringLiteral("System Path"));
+        QCOMPARE(testing::Hear(list).value, list->itemText(1));
         QCOMPARE(QString::fromStdString(program.Shared().SystemPath), list->itemText(1));
         QCOMPARE(program.Window().focusWidget(), program.Control(app::main_form::kSendButton));
         QCOMPARE(QApplication::focusWidget(), program.Control(app::main_form::kSendButton));
@@ -203,10 +297,12 @@ class MainWindowTest : public QObject {
             bool mainWindowBlocked = false;
             QStringList clipped{"not checked"};
             QStringList lines;
+            QAccessible::Role role = QAccessible::NoRole;
             testing::ModalDriver driver;
             driver.Then([&](QWidget& shown) {
                 dialog = &shown;
                 title = shown.windowTitle();
+                role = testing::Hear(&shown).role;
                 modal = shown.isModal();
                 mainWindowBlocked = program.Window().testAttribute(Qt::WA_WState_Visible) &&
                                     QApplication::activeModalWidget() == &shown;
@@ -229,6 +325,7 @@ class MainWindowTest : public QObject {
             QCOMPARE(driver.Pending(), std::size_t(0));
             QVERIFY(!driver.TimedOut());
             QCOMPARE(title, QStringLiteral("Vided Ivivovizede"));
+            QCOMPARE(role, QAccessible::Dialog);
             QVERIFY(modal);
             QVERIFY(mainWindowBlocked);
             QCOMPARE(focused, QStringLiteral("Command1"));

@@ -158,6 +158,104 @@ class SetupDialogTest : public QObject {
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 
+    void screenReadersHearTheFieldsButNeverTheCode() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive, kToday);
+        program.Start();
+        const QString code = QString::fromStdString(setup::SetupCodeFor(kToday));
+        const QString firstPart = code.left(5);
+        const QString secondPart = code.mid(5);
+
+        struct Field {
+            platform::ControlRef control;
+            QAccessible::Role role;
+            QString name;
+            QStringList labelledBy;
+        };
+        const Field fields[] = {
+            {kType, QAccessible::ComboBox, "Unit Type", {"Unit Type:"}},
+            {kDest, QAccessible::ComboBox, "Destination", {"Destination:"}},
+            {kPort, QAccessible::ComboBox, "Serial Port", {"Serial Port:"}},
+            {kCode1, QAccessible::EditableText, "Setup code, first part", {"Setup Code:"}},
+            {kCode2, QAccessible::EditableText, "Setup code, second part", {}},
+        };
+        testing::AccessibleSeen dialogSeen;
+        std::vector<testing::AccessibleSeen> fieldsSeen;
+        QStringList valuesTyped;
+        QStringList heardWhileTyped;
+        QStringList heardWithMessage;
+        std::vector<MessageBoxSeen> seen;
+        testing::ModalDriver driver;
+        driver.Then([&](QWidget& dialog) {
+            dialogSeen = testing::Hear(&dialog);
+            QTest::keyClicks(testing::FindControl(dialog, kCode1), firstPart);
+            QTest::keyClicks(testing::FindControl(dialog, kCode2), secondPart);
+            for (const Field& field : fields) {
+                fieldsSeen.push_back(testing::Hear(testing::FindControl(dialog, field.control)));
+            }
+            heardWhileTyped = testing::EveryAccessibleNameAndDescription();
+            // The right code with nothing chosen: a message box comes up.
+            QTest::mouseClick(testing::FindControl(dialog, kSave), Qt::LeftButton);
+            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
+        });
+        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen, [&] {
+            heardWithMessage = testing::EveryAccessibleNameAndDescription();
+        }));
+        OpenSetup(program);
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QVERIFY(!driver.TimedOut());
+        QCOMPARE(dialogSeen.role, QAccessible::Dialog);
+        QCOMPARE(dialogSeen.name, QStringLiteral("Psion Setup"));
+        QCOMPARE(fieldsSeen.size(), std::size(fields));
+        for (std::size_t i = 0; i < fieldsSeen.size(); ++i) {
+            const QByteArray where = QByteArray::fromStdString(fields[i].control.name);
+            QVERIFY2(fieldsSeen[i].role == fields[i].role, where);
+            QCOMPARE(fieldsSeen[i].name, fields[i].name);
+            QCOMPARE(fieldsSeen[i].labelledBy, fields[i].labelledBy);
+            QCOMPARE(fieldsSeen[i].description, QString());
+        }
+        // What the boxes hold is their value, and nowhere a name or description.
+        QCOMPARE(fieldsSeen[3].value, firstPart);
+        QCOMPARE(fieldsSeen[4].value, secondPart);
+        QVERIFY(heardWhileTyped.size() > 20);
+        QVERIFY(heardWithMessage.size() > heardWhileTyped.size());
+        for (const QString& heard : heardWhileTyped + heardWithMessage) {
+            QVERIFY2(!heard.contains(firstPart) && !heard.contains(secondPart), qPrintable(heard));
+        }
+        QCOMPARE(seen.size(), std::size_t(1));
+        QCOMPARE(seen[0].text, QStringLiteral("ERROR -- You have not defined a UNIT TYPE"));
+        QCOMPARE(seen[0].role, QAccessible::AlertMessage);
+    }
+
+    void codeBoxesTakeTextOfAnyLength() {
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+        testing::MainWindowUnderTest program(drive, kToday);
+        program.Start();
+
+        const QString pasted(40000, QLatin1Char('K'));
+        const std::string set(40000, 'L');
+        std::string firstBox;
+        std::string secondBox;
+        testing::ModalDriver driver;
+        driver.Then([&](QWidget& dialog) {
+            // Pasted by the user, and set through the window operation.
+            testing::FindControl<QLineEdit>(dialog, kCode1)->insert(pasted);
+            auto* form = dialog.findChild<qt::FormWidget*>();
+            form->SetText(kCode2, set);
+            firstBox = form->Text(kCode1);
+            secondBox = form->Text(kCode2);
+            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
+        });
+        OpenSetup(program);
+
+        QCOMPARE(driver.Pending(), std::size_t(0));
+        QCOMPARE(firstBox, pasted.toStdString());
+        QCOMPARE(secondBox, set);
+    }
+
     void reopensBlank() {
         testing::HomeDrive drive;
         drive.WriteUnitFiles();

@@ -1,6 +1,8 @@
 #include "platform/qt/QtUserPrompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include "platform/qt/OpenerWindow.h"
@@ -27,6 +29,9 @@ platform::PromptAnswer QtUserPrompt::Show(const platform::PromptMessage& message
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
     }
+    // The style's stock icons (a tick, coloured balls) appear on no other
+    // button of the program; the message's own icon stays.
+    for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
     box.exec();
 
     switch (box.standardButton(box.clickedButton())) {

@@ -1,5 +1,6 @@
 // Message boxes of the Qt binding: titles, lines, icons, buttons and answers.
 
+#include <QProxyStyle>
 #include <QTest>
 
 #include "QtTestSupport.h"
@@ -11,10 +12,27 @@ using platform::PromptButtons;
 using platform::PromptIcon;
 using psion::testing::MessageBoxSeen;
 
+namespace {
+
+// A style that puts its stock icons on dialog buttons, as desktop themes do;
+// the offscreen platform's own theme puts none.
+class StyleWithButtonIcons : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+}  // namespace
+
 class UserPromptTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void initTestCase() { QApplication::setStyle(new StyleWithButtonIcons); }
+
     void okBoxWithoutTitleBearsTheApplicationTitle() {
         qt::QtUserPrompt prompt;
         std::vector<MessageBoxSeen> seen;
@@ -32,6 +50,8 @@ class UserPromptTest : public QObject {
         QCOMPARE(testing::Lines(seen[0].text), (QStringList{"Error shelling ", "second line"}));
         QCOMPARE(seen[0].icon, QMessageBox::Critical);
         QCOMPARE(seen[0].buttons, QStringList{"OK"});
+        QCOMPARE(seen[0].buttonsWithIcons, QStringList());
+        QCOMPARE(seen[0].role, QAccessible::AlertMessage);
     }
 
     void questionDefaultsToYesAndReturnsTheAnswer() {
@@ -52,6 +72,8 @@ class UserPromptTest : public QObject {
         QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
         QCOMPARE(seen[0].buttons, (QStringList{"Yes", "No"}));
         QCOMPARE(seen[0].defaultButton, QStringLiteral("Yes"));
+        QCOMPARE(seen[0].buttonsWithIcons, QStringList());
+        QCOMPARE(seen[0].role, QAccessible::AlertMessage);
     }
 
     void textInTheLocaleCodePageIsDecoded() {
@@ -63,6 +85,8 @@ class UserPromptTest : public QObject {
         prompt.Show({.text = text.toLocal8Bit().toStdString(), .title = "Send to Psion"});
         QCOMPARE(seen.size(), std::size_t(1));
         QCOMPARE(seen[0].text, text);
+        QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(seen[0].buttonsWithIcons, QStringList());
     }
 };
 

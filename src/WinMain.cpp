@@ -22,6 +22,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The manifest asks for version 6 of the common controls; this loads them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // The windows tell screen readers their fields' names through COM.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     psion::win32::Win32FileSystem files;
     psion::win32::Win32Environment environment;
@@ -34,7 +36,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     psion::app::SharedValues shared;
     psion::app::MainWindow mainWindow(shared, platform);
     try {
-        return psion::win32::RunMainWindow(mainWindow);
+        const int exitCode = psion::win32::RunMainWindow(mainWindow);
+        if (SUCCEEDED(com)) CoUninitialize();
+        return exitCode;
     } catch (const std::exception& failure) {
         // Only when Windows refuses to create the windows: say so rather than vanish.
         const std::wstring text =

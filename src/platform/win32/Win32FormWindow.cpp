@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include <oleacc.h>
+
 #include "platform/win32/Win32BusyPointer.h"
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32Text.h"
@@ -114,6 +116,7 @@ Win32FormWindow::~Win32FormWindow() {
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
     if (window_ != nullptr) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        annotations_.ClearAll();
         DestroyWindow(window_);
     }
     for (const auto& [key, font] : fonts_) DeleteObject(font);
@@ -150,20 +153,47 @@ HMENU Win32FormWindow::CreateMenuBar() {
 }
 
 void Win32FormWindow::CreateControls() {
-    // Created in tab order, which is the order Tab moves the focus in.
-    for (const auto& control : description_.controls) {
-        const bool textBox = control.kind == ControlKind::TextBox;
-        const int id = kFirstControlId + static_cast<int>(entries_.size());
-        HWND handle = CreateWindowExW(
-            textBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind), ToWide(control.caption).c_str(),
-            StyleOf(control), 0, 0, 10, 10, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-        if (handle == nullptr)
-            throw std::runtime_error("cannot create the control " + control.id.name);
-        for (const auto& entry : control.entries) {
-            SendMessageW(handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
+    // Created in tab order, which is the order Tab moves the focus in, except
+    // that a caption is created just before the control it captions: Windows
+    // names a field after the text just before it, and captions take no focus.
+    const auto& controls = description_.controls;
+    entries_.resize(controls.size());
+    const auto captionsAField = [&controls](const platform::ControlDescription& label) {
+        return std::any_of(controls.begin(), controls.end(), [&label](const auto& field) {
+            return field.captionedBy == label.id.name;
+        });
+    };
+    for (std::size_t index = 0; index < controls.size(); ++index) {
+        if (captionsAField(controls[index])) continue;
+        if (const auto* caption = platform::CaptionOf(description_, controls[index])) {
+            CreateControl(static_cast<std::size_t>(caption - controls.data()));
         }
-        entries_.push_back({&control, handle});
+        CreateControl(index);
+    }
+    if (kind_ == Kind::Dialog) annotations_.SetRole(window_, ROLE_SYSTEM_DIALOG);
+}
+
+void Win32FormWindow::CreateControl(std::size_t index) {
+    const auto& control = description_.controls[index];
+    const bool textBox = control.kind == ControlKind::TextBox;
+    const int id = kFirstControlId + static_cast<int>(index);
+    HWND handle = CreateWindowExW(textBox ? WS_EX_CLIENTEDGE : 0, ClassOf(control.kind),
+                                  ToWide(control.caption).c_str(), StyleOf(control), 0, 0, 10, 10,
+                                  window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (handle == nullptr) throw std::runtime_error("cannot create the control " + control.id.name);
+    for (const auto& entry : control.entries) {
+        SendMessageW(handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
+    }
+    // No length limit on what is typed (0 lifts the edit control's default limit).
+    if (textBox) SendMessageW(handle, EM_SETLIMITTEXT, 0, 0);
+    entries_[index] = {&control, handle};
+
+    // The name a list or box is announced by; a value label's caption as its description.
+    if (!control.accessibleName.empty()) annotations_.SetName(handle, control.accessibleName);
+    const auto* caption = platform::CaptionOf(description_, control);
+    if (caption != nullptr && control.kind == ControlKind::Label) {
+        annotations_.SetDescription(handle, caption->caption);
     }
 }
 
@@ -406,6 +436,7 @@ LRESULT Win32FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             Close();
             return 0;
         case WM_DESTROY:
+            annotations_.ClearAll();
             window_ = nullptr;
             if (kind_ == Kind::Main) PostQuitMessage(0);
             return 0;

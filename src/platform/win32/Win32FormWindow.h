@@ -10,6 +10,7 @@
 
 #include "platform/FormLogic.h"
 #include "platform/Window.h"
+#include "platform/win32/Win32Annotations.h"
 
 namespace psion::win32 {
 
@@ -62,6 +63,7 @@ class Win32FormWindow : public platform::Window {
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void CreateControl(std::size_t index);
     HMENU CreateMenuBar();
     void Layout(unsigned dpi);
     void Place(const Entry& entry);
@@ -76,7 +78,8 @@ class Win32FormWindow : public platform::Window {
     Kind kind_;
     HWND owner_;
     HWND window_ = nullptr;
-    std::vector<Entry> entries_;
+    Win32Annotations annotations_;
+    std::vector<Entry> entries_;             // in tab order
     std::vector<std::string> menuCommands_;  // menu item names by command id offset
     std::map<FontKey, HFONT> fonts_;
     std::optional<platform::ControlRef> focusFromLoading_;

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+// initguid.h first, so that oleacc.h defines the GUIDs the tests use.
+#include <initguid.h>
+// After initguid.h.
+#include <oleacc.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "app/SharedValues.h"
@@ -15,6 +22,7 @@
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "setup/SetupForm.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
 
@@ -29,10 +37,76 @@ std::string WindowText(HWND window) {
     return win32::FromWide(text);
 }
 
+// What a screen reader hears of a control through Windows' accessibility layer.
+struct Heard {
+    bool found = false;
+    std::string name;
+    std::string description;
+    std::string value;
+    long role = 0;
+};
+
+std::string TakeText(BSTR text) {
+    if (text == nullptr) return {};
+    std::string narrow = win32::FromWide(std::wstring(text, SysStringLen(text)));
+    SysFreeString(text);
+    return narrow;
+}
+
+Heard Hear(HWND control) {
+    Heard heard;
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))) ||
+        accessible == nullptr) {
+        return heard;
+    }
+    heard.found = true;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (accessible->get_accName(self, &text) == S_OK) heard.name = TakeText(text);
+    text = nullptr;
+    if (accessible->get_accDescription(self, &text) == S_OK) heard.description = TakeText(text);
+    text = nullptr;
+    if (accessible->get_accValue(self, &text) == S_OK) heard.value = TakeText(text);
+    VARIANT role{};
+    if (accessible->get_accRole(self, &role) == S_OK && role.vt == VT_I4) heard.role = role.lVal;
+    accessible->Release();
+    return heard;
+}
+
+// Whether this system takes accessibility annotations (Wine answers "not implemented").
+bool AnnotationsTaken() {
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return false;
+    }
+    HWND scratch = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    const bool taken = SUCCEEDED(services->SetHwndPropStr(scratch, static_cast<DWORD>(OBJID_CLIENT),
+                                                          CHILDID_SELF, PROPID_ACC_NAME, L"probe"));
+    MSAAPROPID name = PROPID_ACC_NAME;
+    services->ClearHwndProps(scratch, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
+    DestroyWindow(scratch);
+    services->Release();
+    return taken;
+}
+
+// Types into an edit control as a paste does, within the control's length limit.
+void Paste(HWND edit, const std::string& text) {
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(win32::ToWide(text).c_str()));
+}
+
 // The real Win32 main window on a copy of the demo drive, its home drive.
 class Win32WindowTest : public ::testing::Test {
   protected:
     Win32WindowTest() {
+        // The windows annotate their fields for screen readers through COM, as the program does.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive",
                               temp_.Path(), std::filesystem::copy_options::recursive);
         environment_.Set("homedrive", AsSystemPath(temp_.Path()));
@@ -42,7 +116,13 @@ class Win32WindowTest : public ::testing::Test {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
+        CoUninitialize();
     }
+
+    // Opens the setup dialog from the main window's menu and runs inside
+    // while it is open; inside must close it.
+    void WhileSetupIsOpen(win32::Win32FormWindow& window,
+                          std::function<void(win32::Win32FormWindow& dialog)> inside);
 
     TempDir temp_;
     win32::Win32FileSystem files_;
@@ -145,6 +225,129 @@ TEST_F(Win32WindowTest, ContactUsRunsTheContactDialogModallyUntilItsExit) {
     EXPECT_FALSE(openerEnabledWhileDialogShown);
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     EXPECT_EQ(win32::Win32FormWindow::Topmost(), &window);
+}
+
+std::function<void(win32::Win32FormWindow&)> insideSetup;
+win32::Win32FormWindow* setupOpener = nullptr;
+
+void CALLBACK RunInsideSetup(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
+    if (dialog == nullptr || dialog == setupOpener) return;
+    std::exchange(insideSetup, nullptr)(*dialog);
+}
+
+void Win32WindowTest::WhileSetupIsOpen(win32::Win32FormWindow& window,
+                                       std::function<void(win32::Win32FormWindow& dialog)> inside) {
+    setupOpener = &window;
+    insideSetup = std::move(inside);
+    SetTimer(nullptr, 0, 50, &RunInsideSetup);
+    HMENU bar = GetMenu(window.Handle());
+    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, 1), 0), 0);
+    EXPECT_EQ(insideSetup, nullptr) << "the setup dialog did not open";
+    insideSetup = nullptr;
+}
+
+// A caption stands just before its field, where Windows looks for a field's
+// name; the field is named as the form table says where Windows takes
+// annotations, and never by what it holds.
+TEST_F(Win32WindowTest, NamesEachFieldByItsCaptionAndNeverByTheSetupCode) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    window.Show();
+    const bool annotated = AnnotationsTaken();
+    const std::pair<const char*, const char*> mainCaptions[] = {{"lbltype", "lbltype1"},
+                                                                {"lbldest", "lblDest1"},
+                                                                {"lblComm", "Label4"},
+                                                                {"Combo1", "Label6"}};
+    for (const auto& [field, caption] : mainCaptions) {
+        EXPECT_EQ(GetWindow(window.Control({field, -1}), GW_HWNDPREV),
+                  window.Control({caption, -1}))
+            << field;
+    }
+    // A value label is named by its text and described by its caption.
+    const Heard port = Hear(window.Control({"lblComm", -1}));
+    ASSERT_TRUE(port.found) << "Windows gives no accessible object for a control";
+    EXPECT_EQ(port.name, "COM1");
+    if (annotated) {
+        EXPECT_EQ(port.description, "Comm Port:");
+        EXPECT_EQ(Hear(window.Control({"Combo1", -1})).name, "System Path");
+    }
+
+    const std::string code = "KMNPQRSTUKLM";
+    std::vector<std::string> captionsBefore;
+    std::vector<Heard> fields;
+    std::vector<Heard> everything;
+    std::vector<std::string> tabChain;
+    long dialogRole = 0;
+    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+        const char* const fieldNames[] = {"cboType", "cboDest", "cboPort", "Text1", "Text2"};
+        for (const char* name : fieldNames) {
+            HWND before = GetWindow(dialog.Control({name, -1}), GW_HWNDPREV);
+            captionsBefore.push_back(WindowText(before));
+        }
+        Paste(dialog.Control({"Text1", -1}), code.substr(0, 5));
+        Paste(dialog.Control({"Text2", -1}), code.substr(5));
+        for (const char* name : fieldNames) fields.push_back(Hear(dialog.Control({name, -1})));
+        for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            everything.push_back(Hear(child));
+        }
+        dialogRole = Hear(dialog.Handle()).role;
+
+        // Captions moved before their fields take no focus: Tab keeps the table's order.
+        ::SetFocus(dialog.Control({"cboType", -1}));
+        for (int stop = 0; stop < 7; ++stop) {
+            const int id = GetDlgCtrlID(GetFocus()) - 1000;
+            tabChain.push_back(id >= 0 ? setup::SetupFormDescription().controls.at(id).id.name
+                                       : std::string("?"));
+            MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+            win32::DispatchWindowMessage(tab);
+        }
+        SendMessageW(dialog.Control({"Command2", -1}), BM_CLICK, 0, 0);
+    });
+
+    EXPECT_EQ(captionsBefore, (std::vector<std::string>{"Unit Type:", "Destination:",
+                                                        "Serial Port:", "Setup Code:", "-"}));
+    EXPECT_EQ(tabChain, (std::vector<std::string>{"cboType", "cboDest", "cboPort", "Text1", "Text2",
+                                                  "Command1", "Command2"}));
+    ASSERT_EQ(fields.size(), 5u);
+    // What the code boxes hold is their value.
+    EXPECT_EQ(fields[3].value, code.substr(0, 5));
+    EXPECT_EQ(fields[4].value, code.substr(5));
+    if (annotated) {
+        EXPECT_EQ(fields[0].name, "Unit Type");
+        EXPECT_EQ(fields[1].name, "Destination");
+        EXPECT_EQ(fields[2].name, "Serial Port");
+        EXPECT_EQ(fields[3].name, "Setup code, first part");
+        EXPECT_EQ(fields[4].name, "Setup code, second part");
+        EXPECT_EQ(dialogRole, ROLE_SYSTEM_DIALOG);
+    } else {
+        // Without annotations Windows names a text box after the caption before it.
+        EXPECT_EQ(fields[3].name, "Setup Code:");
+        EXPECT_EQ(fields[4].name, "-");
+    }
+    EXPECT_GE(everything.size(), 12u);
+    for (const Heard& heard : everything) {
+        for (const std::string& part : {code.substr(0, 5), code.substr(5)}) {
+            EXPECT_EQ(heard.name.find(part), std::string::npos) << heard.name;
+            EXPECT_EQ(heard.description.find(part), std::string::npos) << heard.description;
+        }
+    }
+}
+
+TEST_F(Win32WindowTest, CodeBoxesTakeTextOfAnyLength) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    window.Show();
+    std::string pasted;
+    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+        Paste(dialog.Control({"Text1", -1}), std::string(40000, 'K'));
+        pasted = dialog.Text({"Text1", -1});
+        SendMessageW(dialog.Control({"Command2", -1}), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(pasted.size(), 40000u);
+    EXPECT_EQ(pasted.find_first_not_of('K'), std::string::npos);
 }
 
 }  // namespace

@@ -15,11 +15,15 @@ std::wstring ToWide(std::string_view text) {
 
 std::string FromWide(std::wstring_view text) {
     if (text.empty()) return {};
+    // A character the code page lacks becomes "?", never a look-alike: a
+    // folder named A-with-macron must not turn into another folder named A.
+    // UTF-8, which lacks none, takes no such flag.
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size = static_cast<int>(text.size());
     const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
 }
 

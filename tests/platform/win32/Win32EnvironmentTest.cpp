@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Environment.h"
+#include "platform/win32/Win32Text.h"
 
 namespace psion::testing {
 namespace {
@@ -21,6 +22,18 @@ TEST(Win32EnvironmentTest, LooksUpNamesWithoutRegardToLetterCase) {
 
     SetEnvironmentVariableW(L"PSION_TEST_HOMEDRIVE", nullptr);
     SetEnvironmentVariableW(L"PSION_TEST_EMPTY", nullptr);
+}
+
+TEST(Win32EnvironmentTest, CharacterOutsideTheCodePageNamesNoOtherFolder) {
+    win32::Win32Environment environment;
+    // A with macron: the code page's own byte where it has one, else "?",
+    // never the plain "A" of Windows' best-fit mapping.
+    const std::wstring value = L"C:\\\u0100";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"PSION_TEST_HOMEDRIVE", value.c_str()));
+    const std::optional<std::string> homeDrive = environment.Get("PSION_TEST_HOMEDRIVE");
+    ASSERT_TRUE(homeDrive.has_value());
+    EXPECT_TRUE(*homeDrive == "C:\\?" || win32::ToWide(*homeDrive) == value) << *homeDrive;
+    SetEnvironmentVariableW(L"PSION_TEST_HOMEDRIVE", nullptr);
 }
 
 }  // namespace

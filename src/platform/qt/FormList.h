@@ -9,7 +9,8 @@ namespace psion::qt {
 // A drop-down list of a form. Each entry keeps the exact bytes the logic gave
 // it beside the text shown, so a path whose bytes are not valid in the
 // locale's character set still names its folder. An entry too wide for the
-// closed list is shown elided in the middle, keeping its end in sight.
+// closed list is shown elided before its last folder, or else in the middle,
+// keeping its end in sight.
 class FormList : public QComboBox {
     Q_OBJECT
 

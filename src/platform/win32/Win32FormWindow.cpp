@@ -159,14 +159,16 @@ void Win32FormWindow::CreateControls() {
     const auto& controls = description_.controls;
     entries_.resize(controls.size());
     const auto captionsAField = [&controls](const platform::ControlDescription& label) {
-        return std::any_of(controls.begin(), controls.end(), [&label](const auto& field) {
-            return field.captionedBy == label.id.name;
-        });
+        return label.kind == ControlKind::Label &&
+               std::any_of(controls.begin(), controls.end(), [&label](const auto& field) {
+                   return field.captionedBy == label.id.name;
+               });
     };
     for (std::size_t index = 0; index < controls.size(); ++index) {
         if (captionsAField(controls[index])) continue;
         if (const auto* caption = platform::CaptionOf(description_, controls[index])) {
-            CreateControl(static_cast<std::size_t>(caption - controls.data()));
+            const auto captionIndex = static_cast<std::size_t>(caption - controls.data());
+            if (entries_[captionIndex].handle == nullptr) CreateControl(captionIndex);
         }
         CreateControl(index);
     }

@@ -182,7 +182,6 @@ class SetupDialogTest : public QObject {
         };
         testing::AccessibleSeen dialogSeen;
         std::vector<testing::AccessibleSeen> fieldsSeen;
-        QStringList valuesTyped;
         QStringList heardWhileTyped;
         QStringList heardWithMessage;
         std::vector<MessageBoxSeen> seen;

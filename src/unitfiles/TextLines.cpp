@@ -38,4 +38,8 @@ std::string ToUpperAscii(std::string_view text) {
     return upper;
 }
 
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
+}
+
 }  // namespace psion::unitfiles

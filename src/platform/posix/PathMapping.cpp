@@ -5,31 +5,54 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
+
+#include "unitfiles/TextLines.h"
 
 namespace psion::posix {
 
 namespace {
 
+// A folder below which nothing can exist or be created: every path under it
+// fails with "Not a directory".
+constexpr char kNowhere[] = "/dev/null";
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 bool HasDrive(std::string_view path) {
     if (path.size() < 2 || path[1] != ':') return false;
     const char letter = LowerAscii(path[0]);
     return letter >= 'a' && letter <= 'z';
+}
+
+// The working folder the program started in; empty when it could not be read
+// (for instance because it had been removed).
+const std::string& StartFolder() {
+    static const std::string folder = [] {
+        std::error_code error;
+        const std::filesystem::path current = std::filesystem::current_path(error);
+        return error ? std::string() : current.string();
+    }();
+    return folder;
+}
+
+// Read while the program loads, before anything can change the working folder.
+[[maybe_unused]] const std::string& startFolderAtLoad = StartFolder();
+
+// A relative folder counts from the start folder, so it names the same folder
+// all through the run, and a name such as "-x" never reaches a program as an option.
+std::string Absolute(const std::string& folder) {
+    if (!folder.empty() && folder.front() == '/') return folder;
+    if (StartFolder().empty()) return kNowhere;
+    return StartFolder() + "/" + folder;
 }
 
 std::string HomeFolder() {
@@ -48,6 +71,7 @@ std::string DriveFolder(char driveLetter) {
     } else {
         prefix = HomeFolder() + "/.wine";
     }
+    prefix = Absolute(prefix);
     while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
     return prefix + "/dosdevices/" + LowerAscii(driveLetter) + ":";
 }
@@ -62,6 +86,21 @@ std::vector<std::string> Components(std::string_view path) {
         if (pos > start) parts.emplace_back(path.substr(start, pos - start));
     }
     return parts;
+}
+
+// As Windows reads a path below a drive: "." is the folder itself, and ".."
+// at the drive's root stays at that root.
+std::vector<std::string> WithoutDotComponents(const std::vector<std::string>& components) {
+    std::vector<std::string> kept;
+    for (const auto& component : components) {
+        if (component == ".") continue;
+        if (component == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        kept.push_back(component);
+    }
+    return kept;
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -82,7 +121,7 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, const std
     std::optional<std::string> best;
     while (const dirent* entry = readdir(dir)) {
         const std::string_view candidate = entry->d_name;
-        if (EqualIgnoringCase(candidate, name) && (!best || candidate < *best)) {
+        if (unitfiles::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
             best = std::string(candidate);
         }
     }
@@ -90,30 +129,53 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, const std
     return best;
 }
 
+// Walks down from a folder, matching each name as the file system holds it.
+class NativeWalk {
+  public:
+    explicit NativeWalk(std::string root) : native_(std::move(root)) {}
+
+    void Enter(const std::string& component) {
+        std::string next = Join(native_, component);
+        if (matching_ && component != "." && component != ".." && !Exists(next)) {
+            if (auto found = FindIgnoringCase(native_, component)) {
+                next = Join(native_, *found);
+            } else {
+                // Nothing below a missing name can exist; keep the rest as written.
+                matching_ = false;
+            }
+        }
+        native_ = std::move(next);
+    }
+
+    const std::string& Path() const { return native_; }
+
+  private:
+    std::string native_;
+    bool matching_ = true;
+};
+
 }  // namespace
 
 std::string MapToNativePath(const std::string& windowsPath) {
     std::string_view rest = windowsPath;
-    std::string native = "/";
+    std::optional<NativeWalk> walk;
     if (HasDrive(rest)) {
-        native = DriveFolder(rest[0]);
+        walk.emplace(DriveFolder(rest[0]));
         rest.remove_prefix(2);
-    }
-
-    bool matching = true;
-    for (const auto& component : Components(rest)) {
-        std::string next = Join(native, component);
-        if (matching && component != "." && component != ".." && !Exists(next)) {
-            if (auto found = FindIgnoringCase(native, component)) {
-                next = Join(native, *found);
-            } else {
-                // Nothing below a missing name can exist; keep the rest as written.
-                matching = false;
-            }
+    } else if (!rest.empty() && rest.front() == '/') {
+        // A POSIX folder as home drive, before the first backslash the logic
+        // appended; it is the user's own folder, taken as the system takes it.
+        const std::size_t homeDriveEnd = std::min(rest.find('\\'), rest.size());
+        walk.emplace("/");
+        for (const auto& component : Components(rest.substr(0, homeDriveEnd))) {
+            walk->Enter(component);
         }
-        native = std::move(next);
+        rest.remove_prefix(homeDriveEnd);
+    } else {
+        walk.emplace(DriveFolder('C'));
     }
-    return native;
+    for (const auto& component : WithoutDotComponents(Components(rest))) walk->Enter(component);
+    return walk->Path();
 }
 
 }  // namespace psion::posix

@@ -8,11 +8,11 @@ ScriptLauncher::ScriptLauncher(platform::ProcessLauncher& processes, platform::U
 
 platform::ProcessId ScriptLauncher::StartScript(const std::string& path) {
     // The check box may have changed since the last start, so read it now.
-    return processes_.Start(path, showCommandWindow_);
+    return processes_.StartDetached(path, showCommandWindow_);
 }
 
 void ScriptLauncher::RunAndWait(const std::string& path, platform::ProcessId& processId) {
-    processId = StartScript(path);
+    processId = processes_.Start(path, showCommandWindow_);
     if (processId != 0) {
         processes_.WaitForExit(processId);
         return;

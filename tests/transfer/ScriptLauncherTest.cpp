@@ -23,12 +23,17 @@ class RecordingLauncher : public platform::ProcessLauncher {
     struct Started {
         std::string path;
         std::int16_t windowStyle;
+        bool detached = false;
     };
 
     explicit RecordingLauncher(std::vector<ProcessId> ids) : ids_(std::move(ids)) {}
 
     ProcessId Start(const std::string& scriptPath, std::int16_t windowStyle) override {
         started.push_back({scriptPath, windowStyle});
+        return ids_.at(started.size() - 1);
+    }
+    ProcessId StartDetached(const std::string& scriptPath, std::int16_t windowStyle) override {
+        started.push_back({scriptPath, windowStyle, true});
         return ids_.at(started.size() - 1);
     }
     void WaitForExit(ProcessId id) override {
@@ -64,6 +69,10 @@ TEST(ScriptLauncherTest, ReadsTheWindowStyleAtTheMomentOfEachStart) {
     EXPECT_EQ(processes.started[2].windowStyle, 0);
     EXPECT_EQ(processes.started[1].path, "C:\\a\\startget.BAT");
     EXPECT_EQ(id, 102);
+    // Send's script runs on by itself; only Receive's is waited for.
+    EXPECT_TRUE(processes.started[0].detached);
+    EXPECT_FALSE(processes.started[1].detached);
+    EXPECT_TRUE(processes.started[2].detached);
 }
 
 TEST(ScriptLauncherTest, StartScriptNeverWaitsAndShowsNothing) {

@@ -1,16 +1,19 @@
 #include "platform/posix/PosixProcessLauncher.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/posix/ChildReaper.h"
 #include "platform/posix/PathMapping.h"
 #include "platform/posix/ScriptCommand.h"
 
@@ -30,14 +33,18 @@ bool IsReadableRegularFile(const std::string& nativePath) {
     return regular;
 }
 
-// Argument vectors are built before forking: the child may only make calls
-// that are safe in a forked copy of a threaded program.
+// Argument vectors are built before forking: a forked copy of a threaded
+// program may only make async-signal-safe calls, so everything from the fork
+// on allocates nothing.
 class ArgumentVector {
   public:
     explicit ArgumentVector(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {
         for (auto& argument : arguments_) pointers_.push_back(argument.data());
         pointers_.push_back(nullptr);
     }
+    ArgumentVector(const ArgumentVector&) = delete;
+    ArgumentVector& operator=(const ArgumentVector&) = delete;
+
     const char* Program() const { return pointers_.front(); }
     char* const* Arguments() const { return pointers_.data(); }
 
@@ -46,35 +53,21 @@ class ArgumentVector {
     std::vector<char*> pointers_;
 };
 
-class Pipe {
-  public:
-    Pipe() { ok_ = ::pipe2(fds_, O_CLOEXEC) == 0; }
-    ~Pipe() {
-        CloseRead();
-        CloseWrite();
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-
-    bool Ok() const { return ok_; }
-    int ReadEnd() const { return fds_[0]; }
-    int WriteEnd() const { return fds_[1]; }
-    void CloseRead() { CloseOne(fds_[0]); }
-    void CloseWrite() { CloseOne(fds_[1]); }
-
-  private:
-    static void CloseOne(int& fd) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
-    int fds_[2] = {-1, -1};
-    bool ok_ = false;
+// What one start tries: the terminal first when there is one, then hidden.
+struct StartPlan {
+    const ArgumentVector* terminal;  // nullptr when the script is to run hidden
+    const ArgumentVector* hidden;
+    int terminalLimitMs;
 };
 
-// Runs in the child between fork and exec. The script gets a session of its
-// own, so it runs on when the program exits or its terminal closes.
-[[noreturn]] void RunChild(const ArgumentVector& command, const ArgumentVector* fallback,
-                           int errorPipe) {
+void WaitBlocking(pid_t pid) {
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// In a child before exec. The script gets a session of its own, so it runs on
+// when the program exits or its terminal closes.
+void EnterOwnSession() {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -82,12 +75,25 @@ class Pipe {
     defaultAction.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &defaultAction, nullptr);
     setsid();
+}
 
+[[noreturn]] void RunHidden(const ArgumentVector& command, int errorPipe) {
+    EnterOwnSession();
     execv(command.Program(), command.Arguments());
-    if (fallback != nullptr) execv(fallback->Program(), fallback->Arguments());
-
     const int error = errno;
     [[maybe_unused]] const ssize_t written = ::write(errorPipe, &error, sizeof error);
+    _exit(127);
+}
+
+[[noreturn]] void RunTerminal(const ArgumentVector& command, int handshake) {
+    EnterOwnSession();
+    // The terminal and the shell it starts find the handshake at a known number.
+    if (handshake == kHandshakeDescriptor) {
+        if (::fcntl(handshake, F_SETFD, 0) < 0) _exit(127);
+    } else if (::dup2(handshake, kHandshakeDescriptor) < 0) {
+        _exit(127);
+    }
+    execv(command.Program(), command.Arguments());
     _exit(127);
 }
 
@@ -101,53 +107,170 @@ bool ExecSucceeded(int readEnd) {
     return count == 0;
 }
 
-void WaitBlocking(pid_t pid) {
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+int MillisecondsUntil(const timespec& deadline) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long left = (deadline.tv_sec - now.tv_sec) * 1000LL +
+                           (deadline.tv_nsec - now.tv_nsec + 999999LL) / 1000000LL;
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// True once the shell inside the terminal has said it is ready and has been
+// told to run the script. False when the terminal ends (or closes the
+// handshake) first, or has not said so within the limit; the shell then never
+// runs the script, since nobody will tell it to.
+bool TerminalTakesTheScript(int handshake, int limitMs) {
+    timespec deadline{};
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += limitMs / 1000;
+    deadline.tv_nsec += (limitMs % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
     }
+
+    char said = 0;
+    while (true) {
+        pollfd ready{handshake, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
+        if (polled == 0) return false;
+        if (polled < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        const ssize_t count = ::read(handshake, &said, 1);
+        if (count < 0 && errno == EINTR) continue;
+        if (count != 1 || said != 'r') return false;
+        break;
+    }
+    constexpr char kGo[] = "go\n";
+    ssize_t sent;
+    do {
+        sent = ::send(handshake, kGo, sizeof kGo - 1, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent == static_cast<ssize_t>(sizeof kGo - 1);
+}
+
+pid_t StartInTerminal(const ArgumentVector& command, int limitMs) {
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return 0;
+    const pid_t pid = ::fork();
+    if (pid == 0) RunTerminal(command, ends[1]);
+    ::close(ends[1]);
+    if (pid < 0) {
+        ::close(ends[0]);
+        return 0;
+    }
+    const bool started = TerminalTakesTheScript(ends[0], limitMs);
+    ::close(ends[0]);
+    if (started) return pid;
+    // Ended or hung: either way it will not run the script now.
+    ::kill(pid, SIGKILL);
+    WaitBlocking(pid);
+    return 0;
+}
+
+pid_t StartHidden(const ArgumentVector& command) {
+    int errorPipe[2];
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
+    const pid_t pid = ::fork();
+    if (pid == 0) RunHidden(command, errorPipe[1]);
+    ::close(errorPipe[1]);
+    if (pid < 0) {
+        ::close(errorPipe[0]);
+        return 0;
+    }
+    const bool started = ExecSucceeded(errorPipe[0]);
+    ::close(errorPipe[0]);
+    if (started) return pid;
+    WaitBlocking(pid);
+    return 0;
+}
+
+// The started process (a child of the caller), or 0. Async-signal-safe, so an
+// intermediate child can run it too.
+pid_t StartByPlan(const StartPlan& plan) {
+    if (plan.terminal != nullptr) {
+        if (const pid_t terminal = StartInTerminal(*plan.terminal, plan.terminalLimitMs)) {
+            return terminal;
+        }
+    }
+    return StartHidden(*plan.hidden);
+}
+
+// Runs in the intermediate child: starts the script, hands its id (or 0) to
+// the program and ends, so the script's parent becomes the system's reaper.
+[[noreturn]] void RunIntermediate(const StartPlan& plan, int report) {
+    // None of the program's signal handlers may run in this copy of it.
+    sigset_t all;
+    sigfillset(&all);
+    sigprocmask(SIG_SETMASK, &all, nullptr);
+    const pid_t started = StartByPlan(plan);
+    ssize_t written;
+    do {
+        written = ::write(report, &started, sizeof started);
+    } while (written < 0 && errno == EINTR);
+    _exit(0);
+}
+
+pid_t StartThroughIntermediate(const StartPlan& plan) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return 0;
+    const pid_t intermediate = ::fork();
+    if (intermediate == 0) {
+        ::close(report[0]);
+        RunIntermediate(plan, report[1]);
+    }
+    ::close(report[1]);
+    if (intermediate < 0) {
+        ::close(report[0]);
+        return 0;
+    }
+    // One write of a few bytes arrives whole; anything else means nothing started.
+    pid_t started = 0;
+    ssize_t count;
+    do {
+        count = ::read(report[0], &started, sizeof started);
+    } while (count < 0 && errno == EINTR);
+    ::close(report[0]);
+    WaitBlocking(intermediate);
+    return count == static_cast<ssize_t>(sizeof started) ? started : 0;
+}
+
+platform::ProcessId Launch(const std::string& scriptPath, std::int16_t windowStyle,
+                           std::chrono::milliseconds terminalLimit, bool detached) {
+    const std::string nativePath = MapToNativePath(scriptPath);
+    if (!IsReadableRegularFile(nativePath)) return 0;
+
+    std::optional<ArgumentVector> terminal;
+    if (windowStyle == platform::kWindowNormalFocused) {
+        if (auto command = TerminalScriptCommand(nativePath)) terminal.emplace(std::move(*command));
+    }
+    const ArgumentVector hidden(HiddenScriptCommand(nativePath));
+    const StartPlan plan{terminal ? &*terminal : nullptr, &hidden,
+                         static_cast<int>(terminalLimit.count())};
+    return static_cast<platform::ProcessId>(detached ? StartThroughIntermediate(plan)
+                                                     : StartByPlan(plan));
 }
 
 }  // namespace
 
+PosixProcessLauncher::PosixProcessLauncher(std::chrono::milliseconds terminalStartLimit)
+    : terminalStartLimit_(terminalStartLimit) {}
+
 platform::ProcessId PosixProcessLauncher::Start(const std::string& scriptPath,
                                                 std::int16_t windowStyle) {
-    const std::string nativePath = MapToNativePath(scriptPath);
-    if (!IsReadableRegularFile(nativePath)) return 0;
+    return Launch(scriptPath, windowStyle, terminalStartLimit_, false);
+}
 
-    const ArgumentVector command(ScriptCommand(nativePath, windowStyle));
-    const ArgumentVector hidden(HiddenScriptCommand(nativePath));
-    const bool inTerminal = std::string_view(command.Program()) != hidden.Program();
-
-    child_reaper::Install();
-    const child_reaper::Slot slot = child_reaper::Reserve();
-    if (slot < 0) return 0;
-
-    Pipe errorPipe;
-    if (!errorPipe.Ok()) {
-        child_reaper::Release(slot);
-        return 0;
-    }
-
-    const pid_t pid = ::fork();
-    if (pid == 0) RunChild(command, inTerminal ? &hidden : nullptr, errorPipe.WriteEnd());
-    errorPipe.CloseWrite();
-    if (pid < 0) {
-        child_reaper::Release(slot);
-        return 0;
-    }
-
-    if (!ExecSucceeded(errorPipe.ReadEnd())) {
-        // Not in the table yet, so the handler leaves this child to us.
-        WaitBlocking(pid);
-        child_reaper::Release(slot);
-        return 0;
-    }
-    child_reaper::Track(slot, pid);
-    return static_cast<platform::ProcessId>(pid);
+platform::ProcessId PosixProcessLauncher::StartDetached(const std::string& scriptPath,
+                                                        std::int16_t windowStyle) {
+    return Launch(scriptPath, windowStyle, terminalStartLimit_, true);
 }
 
 void PosixProcessLauncher::WaitForExit(platform::ProcessId id) {
-    // Not in the table: already reaped, or never a script of ours.
-    if (!child_reaper::Claim(static_cast<pid_t>(id))) return;
+    // Not a child of ours (never ours, or already reaped): nothing to wait for.
+    if (id <= 0) return;
     WaitBlocking(static_cast<pid_t>(id));
 }
 

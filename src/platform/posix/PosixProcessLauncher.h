@@ -1,14 +1,39 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/ProcessLauncher.h"
 
 namespace psion::posix {
 
-// Starts a script through /bin/sh with its native path as one argument.
+// Starts a script through /bin/sh with its native path as one argument, in
+// xterm for a normal window when a display and xterm are there.
+//
+// A terminal start counts only once the shell inside the terminal has said it
+// is ready and been told to run the script. A terminal that ends first, or
+// has not said so within the start limit, is ended, and the script runs
+// hidden instead, so it runs once at most and never merely "seems" started.
 class PosixProcessLauncher : public platform::ProcessLauncher {
   public:
+    // Long enough for a slow display, short enough that a hung one does not
+    // hold the program for good.
+    static constexpr std::chrono::milliseconds kTerminalStartLimit{10000};
+
+    explicit PosixProcessLauncher(
+        std::chrono::milliseconds terminalStartLimit = kTerminalStartLimit);
+
+    // The started process is a child of the program, for WaitForExit to reap.
     platform::ProcessId Start(const std::string& scriptPath, std::int16_t windowStyle) override;
+
+    // Started through an intermediate child that ends at once, so the script
+    // is never the program's child and leaves no zombie, however many run.
+    platform::ProcessId StartDetached(const std::string& scriptPath,
+                                      std::int16_t windowStyle) override;
+
     void WaitForExit(platform::ProcessId id) override;
+
+  private:
+    std::chrono::milliseconds terminalStartLimit_;
 };
 
 }  // namespace psion::posix

@@ -10,19 +10,59 @@
 #include <thread>
 #include <vector>
 
+#include "platform/headless/ScriptedPrompt.h"
 #include "platform/posix/PathMapping.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/posix/ProcessTable.h"
 #include "platform/posix/ScopedEnv.h"
+#include "platform/posix/ScriptCommand.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
 #include "support/TestScripts.h"
+#include "transfer/ScriptLauncher.h"
 
 namespace psion::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+// The working folder as the program started, before any test could change it.
+const fs::path startFolder = fs::current_path();
+
+// A script line that appends the process id of the shell running the script.
+std::string AppendShellId(const fs::path& file) { return "echo $$ >> '" + file.string() + "'"; }
+
+// Waits until the file holds that many lines; false when it has not within the limit.
+bool WaitForLines(const fs::path& file, std::size_t count,
+                  std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    const auto deadline = Clock::now() + limit;
+    while (ReadLines(file).size() < count) {
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// Runs the test in another working folder and goes back afterwards.
+class ScopedWorkingFolder {
+  public:
+    explicit ScopedWorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~ScopedWorkingFolder() { fs::current_path(previous_); }
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+  private:
+    fs::path previous_;
+};
+
+// Which of the two starts a case goes through: one the caller waits for, as
+// Receive does, or one that runs on by itself, as Send does.
+enum class StartKind { Awaited, Detached };
+
+const char* NameOf(StartKind kind) { return kind == StartKind::Awaited ? "awaited" : "detached"; }
 
 class PosixProcessLauncherTest : public ::testing::Test {
   protected:
@@ -32,6 +72,16 @@ class PosixProcessLauncherTest : public ::testing::Test {
     }
     fs::path Native(const std::string& relative) const {
         return posix::MapToNativePath(LogicPath(relative));
+    }
+
+    // Starts the script at that logic path and, for a start that is waited
+    // for, waits for it.
+    static platform::ProcessId StartAs(StartKind kind, posix::PosixProcessLauncher& launcher,
+                                       const std::string& logicPath, std::int16_t windowStyle) {
+        if (kind == StartKind::Detached) return launcher.StartDetached(logicPath, windowStyle);
+        const platform::ProcessId id = launcher.Start(logicPath, windowStyle);
+        launcher.WaitForExit(id);
+        return id;
     }
 
     TempDir temp_;
@@ -101,30 +151,87 @@ TEST_F(PosixProcessLauncherTest, WaitReturnsAtOnceForAProcessItDidNotStart) {
 
 TEST_F(PosixProcessLauncherTest, AScriptNobodyWaitsForIsReapedOnceItEnds) {
     const fs::path done = temp_.Path() / "done";
-    WriteScript(Native("startsend.bat"), {script::Sleep(1), script::AppendLine(done, "done")});
+    const fs::path ids = temp_.Path() / "ids";
+    WriteScript(Native("startsend.bat"),
+                {AppendShellId(ids), script::Sleep(1), script::AppendLine(done, "done")});
 
-    const platform::ProcessId id = launcher_.Start(LogicPath("startsend.bat"), 0);
+    const platform::ProcessId id = launcher_.StartDetached(LogicPath("startsend.bat"), 0);
     ASSERT_NE(id, 0);
     const auto entry = ReadProcessEntry(id);
     ASSERT_TRUE(entry.has_value()) << "the script sleeps, so it is still running";
     EXPECT_NE(entry->state, 'Z');
+    EXPECT_NE(entry->parent, getpid()) << "the script is not the program's child";
+    EXPECT_TRUE(ZombieChildrenOf(getpid()).empty()) << "the intermediate child is reaped";
 
     // The program goes on without waiting; the script must not stay a zombie.
     ASSERT_TRUE(WaitForFile(done));
+    EXPECT_EQ(ReadLines(ids), std::vector<std::string>{std::to_string(id)})
+        << "the id handed back is the script's";
     EXPECT_TRUE(WaitUntilGone(id, entry->startTime))
         << "state " << ReadProcessEntry(id).value_or(ProcessEntry{}).state;
 }
 
-TEST_F(PosixProcessLauncherTest, TheScriptRunsInASessionOfItsOwn) {
-    WriteScript(Native("startsend.bat"), {script::Sleep(1)});
-    const platform::ProcessId id = launcher_.Start(LogicPath("startsend.bat"), 0);
-    ASSERT_NE(id, 0);
-    const auto entry = ReadProcessEntry(id);
-    launcher_.WaitForExit(id);
+TEST_F(PosixProcessLauncherTest, AThousandSendsAllStartAndLeaveNoZombieNorDescriptor) {
+    const fs::path ran = temp_.Path() / "ran";
+    WriteScript(Native("startsend.bat"), {"sleep 0.2", script::AppendLine(ran, "ran")});
+    headless::ScriptedPrompt prompt;
+    const std::int16_t hidden = platform::kWindowHidden;
+    transfer::ScriptLauncher sends(launcher_, prompt, hidden);
+    const std::size_t descriptorsBefore = OpenDescriptorCount();
 
-    ASSERT_TRUE(entry.has_value());
-    EXPECT_EQ(entry->session, id);
-    EXPECT_NE(entry->session, getsid(0));
+    constexpr std::size_t kSends = 1000;
+    std::size_t started = 0;
+    for (std::size_t i = 0; i < kSends; ++i) {
+        if (sends.StartScript(LogicPath("startsend.bat")) != 0) ++started;
+    }
+
+    EXPECT_EQ(started, kSends);
+    EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
+    ASSERT_TRUE(WaitForLines(ran, kSends)) << ReadLines(ran).size() << " scripts ran";
+    EXPECT_EQ(ZombieChildrenOf(getpid()), std::vector<pid_t>{});
+    EXPECT_TRUE(prompt.Shown().empty());
+}
+
+TEST_F(PosixProcessLauncherTest, ARelativeWinePrefixThatLooksLikeAnOptionRunsItsScript) {
+    // Relative to the folder the program started in, as the prefix is.
+    const std::string prefix = "-x" + std::to_string(getpid());
+    struct RemovedAfterwards {
+        fs::path folder;
+        ~RemovedAfterwards() { fs::remove_all(folder); }
+    } cleanup{startFolder / prefix};
+    const fs::path log = temp_.Path() / "runs.log";
+    const fs::path script = WriteScript(
+        startFolder / prefix / "dosdevices" / "c:" / "kelvo" / "psion" / "startsend.bat",
+        {script::AppendOwnPath(log)});
+    const ScopedEnv winePrefix("WINEPREFIX", prefix);
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(log);
+        EXPECT_NE(StartAs(kind, launcher_, "C:\\kelvo\\psion\\startsend.bat", 0), 0);
+        ASSERT_TRUE(WaitForFile(log));
+        EXPECT_EQ(ReadLines(log), std::vector<std::string>{script.string()});
+    }
+}
+
+TEST_F(PosixProcessLauncherTest, TheScriptRunsInASessionOfItsOwn) {
+    const fs::path done = temp_.Path() / "done";
+    WriteScript(Native("startsend.bat"), {script::Sleep(1), script::AppendLine(done, "done")});
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(done);
+        const platform::ProcessId id = kind == StartKind::Awaited
+                                           ? launcher_.Start(LogicPath("startsend.bat"), 0)
+                                           : launcher_.StartDetached(LogicPath("startsend.bat"), 0);
+        ASSERT_NE(id, 0);
+        const auto entry = ReadProcessEntry(id);
+        if (kind == StartKind::Awaited) launcher_.WaitForExit(id);
+        ASSERT_TRUE(WaitForFile(done));
+
+        ASSERT_TRUE(entry.has_value());
+        EXPECT_EQ(entry->session, id);
+        EXPECT_NE(entry->session, getsid(0));
+    }
 }
 
 TEST_F(PosixProcessLauncherTest, AnErrorExitCodeStillCountsAsStarted) {
@@ -158,12 +265,14 @@ TEST_F(PosixProcessLauncherTest, NothingStartsForAFileThatCannotBeRead) {
 class TerminalTest : public PosixProcessLauncherTest {
   protected:
     void SetUp() override {
-        WriteProgram(bin_ / "xterm", {"printf '%s\\n' \"$@\" >> '" + terminalLog_.string() + "'",
-                                      "shift", "exec \"$@\""});
+        WriteProgram(bin_ / "xterm",
+                     {"printf '%s\\n' \"$@\" >> '" + terminalLog_.string() + "'",
+                      "while [ \"$1\" != -e ]; do shift; done", "shift", "exec \"$@\""});
     }
     const fs::path bin_ = temp_.Path() / "bin";
     const fs::path terminalLog_ = temp_.Path() / "terminal.log";
     const fs::path done_ = temp_.Path() / "done";
+    const fs::path runs_ = temp_.Path() / "runs";  // the id of each shell that ran the script
     ScopedEnv path_{"PATH", bin_.string() + ":" + std::getenv("PATH")};
 };
 
@@ -177,7 +286,12 @@ TEST_F(TerminalTest, StyleOneRunsTheScriptInTheTerminalAndWaitsForTheScript) {
     launcher_.WaitForExit(id);
 
     EXPECT_TRUE(fs::exists(done_));
-    EXPECT_EQ(ReadLines(terminalLog_), (std::vector<std::string>{"-e", "/bin/sh", script}));
+    // Titled with the script's name; the path reaches the shell as one argument.
+    const std::vector<std::string> arguments = ReadLines(terminalLog_);
+    ASSERT_GE(arguments.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + 5),
+              (std::vector<std::string>{"-T", "startget.BAT", "-e", "/bin/sh", "-c"}));
+    EXPECT_EQ(arguments.back(), script.string());
 }
 
 TEST_F(TerminalTest, StyleZeroNeverOpensTheTerminal) {
@@ -212,13 +326,99 @@ TEST_F(TerminalTest, StyleOneRunsHiddenWhenTheTerminalCannotBeStarted) {
         std::ofstream broken(bin_ / "xterm", std::ios::trunc);
         broken << "#!/nonexistent/interpreter\n";
     }
-    WriteScript(Native("startget.BAT"), {script::AppendLine(done_, "done")});
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_)});
 
-    const platform::ProcessId id = launcher_.Start(LogicPath("startget.BAT"), 1);
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(runs_);
+        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
+        ASSERT_NE(id, 0);
+        ASSERT_TRUE(WaitForFile(runs_));
+        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
+    }
+}
+
+TEST_F(TerminalTest, StyleOneRunsHiddenOnceWhenXtermCannotOpenTheDisplay) {
+    // The real terminal, on a display that does not exist: it ends at once.
+    fs::remove(bin_ / "xterm");
+    int number = 4321;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
+    ScopedEnv display("DISPLAY", ":" + std::to_string(number));
+    ASSERT_TRUE(posix::FindTerminal().has_value())
+        << "xterm is needed here (scripts/install-deps.sh installs it)";
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_), script::AppendLine(done_, "done")});
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(runs_);
+        fs::remove(done_);
+        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
+        ASSERT_NE(id, 0);
+        ASSERT_TRUE(WaitForFile(done_));
+        // Run once, and by the hidden shell, whose id is the one handed back.
+        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
+    }
+}
+
+TEST_F(TerminalTest, NothingStartsWhenNeitherTheTerminalNorTheHiddenShellCanRun) {
+    ScopedEnv display("DISPLAY", ":71");
+    // An environment string longer than the system takes makes every exec fail.
+    ScopedEnv huge("PSION_TEST_HUGE", std::string(200000, 'x'));
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_)});
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        EXPECT_EQ(StartAs(kind, launcher_, LogicPath("startget.BAT"), 1), 0);
+    }
+    EXPECT_FALSE(fs::exists(runs_));
+    EXPECT_FALSE(fs::exists(terminalLog_));
+    EXPECT_EQ(ZombieChildrenOf(getpid()), std::vector<pid_t>{});
+}
+
+TEST_F(TerminalTest, AHungTerminalIsEndedAndTheScriptRunsHiddenOnceEvenIfTheTerminalWakesLate) {
+    ScopedEnv display("DISPLAY", ":71");
+    // Says nothing within the limit, but would run the script a little later
+    // from a process of its own that outlives it.
+    const fs::path terminalIds = temp_.Path() / "terminal.ids";
+    const fs::path late = temp_.Path() / "late";
+    WriteProgram(
+        bin_ / "xterm",
+        {"echo $$ >> '" + terminalIds.string() + "'", "while [ \"$1\" != -e ]; do shift; done",
+         "shift", "( sleep 2; \"$@\"; echo woke >> '" + late.string() + "' ) &", "exec sleep 600"});
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_), script::AppendLine(done_, "done")});
+    posix::PosixProcessLauncher launcher(std::chrono::milliseconds(500));
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(runs_);
+        fs::remove(done_);
+        fs::remove(late);
+        const platform::ProcessId id = StartAs(kind, launcher, LogicPath("startget.BAT"), 1);
+        ASSERT_NE(id, 0);
+        ASSERT_TRUE(WaitForFile(done_));
+        ASSERT_TRUE(WaitForFile(late));
+        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
+        const std::string terminal = ReadLines(terminalIds).back();
+        EXPECT_FALSE(ReadProcessEntry(std::stoi(terminal)).has_value()) << "the terminal is ended";
+    }
+}
+
+TEST_F(TerminalTest, OnlyAbsoluteFoldersOfPathAreSearchedForTheTerminal) {
+    ScopedEnv display("DISPLAY", ":71");
+    // Terminals in the working folder and in a folder relative to it.
+    const fs::path canary = temp_.Path() / "canary";
+    WriteProgram(temp_.Path() / "xterm", {script::AppendLine(canary, "./xterm")});
+    WriteProgram(temp_.Path() / "relative" / "xterm", {script::AppendLine(canary, "relative")});
+    ScopedWorkingFolder workingFolder(temp_.Path());
+    ScopedEnv path("PATH", ":relative:.:" + (temp_.Path() / "empty").string() + ":");
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_)});
+
+    EXPECT_FALSE(posix::FindTerminal().has_value());
+    const platform::ProcessId id =
+        StartAs(StartKind::Awaited, launcher_, LogicPath("startget.BAT"), 1);
     ASSERT_NE(id, 0);
-    launcher_.WaitForExit(id);
-
-    EXPECT_TRUE(fs::exists(done_));
+    EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
+    EXPECT_FALSE(fs::exists(canary));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/posix/ProcessTable.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,14 +16,35 @@ std::optional<ProcessEntry> ReadProcessEntry(pid_t pid) {
     if (nameEnd == std::string::npos) return std::nullopt;
     std::istringstream fields(stat.substr(nameEnd + 1));
     ProcessEntry entry;
-    long parent = 0, group = 0;
-    fields >> entry.state >> parent >> group >> entry.session;
+    long group = 0;
+    fields >> entry.state >> entry.parent >> group >> entry.session;
     // Field 22 of the line is the start time; 6 have been read so far.
     std::string skipped;
     for (int field = 7; field < 22; ++field) fields >> skipped;
     fields >> entry.startTime;
     if (!fields) return std::nullopt;
     return entry;
+}
+
+std::vector<pid_t> ZombieChildrenOf(pid_t parent) {
+    std::vector<pid_t> zombies;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(name));
+        const auto process = ReadProcessEntry(pid);
+        if (process && process->parent == parent && process->state == 'Z') zombies.push_back(pid);
+    }
+    return zombies;
+}
+
+std::size_t OpenDescriptorCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
 }
 
 bool WaitUntilGone(pid_t pid, unsigned long long startTime, std::chrono::milliseconds limit) {

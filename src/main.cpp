@@ -41,13 +41,18 @@ void ReportStartFailure(QtMsgType type, const QMessageLogContext&, const QString
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
     if (!DisplayNamed()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;
     }
     const QtMessageHandler previousHandler = qInstallMessageHandler(ReportStartFailure);
-    QApplication application(argc, argv);
+    // The program reads no command line: Qt gets the program's name alone, so
+    // none of its own options (-qwindowtitle, -stylesheet, ...) can act.
+    char programName[] = "psion-interface";
+    char* qtArguments[] = {programName, nullptr};
+    int qtArgumentCount = 1;
+    QApplication application(qtArgumentCount, qtArguments);
     qInstallMessageHandler(previousHandler);
 
     psion::posix::PosixFileSystem files;

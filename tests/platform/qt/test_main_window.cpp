@@ -3,9 +3,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStyleOptionComboBox>
 #include <QTest>
 
@@ -30,6 +34,48 @@ QStringList TabChain(QWidget* first) {
     }
     return chain;
 }
+
+// A virtual X server of its own, so the real program can be looked at from outside.
+class VirtualDisplay {
+  public:
+    VirtualDisplay() {
+        // Xvfb picks a free display and writes its number to stdout once it is ready.
+        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QElapsedTimer waited;
+        waited.start();
+        while (!server_.canReadLine() && server_.state() != QProcess::NotRunning &&
+               waited.elapsed() < 30000) {
+            server_.waitForReadyRead(100);
+        }
+        if (server_.canReadLine()) {
+            name_ = QLatin1Char(':') + QString::fromLatin1(server_.readLine()).trimmed();
+        }
+    }
+    ~VirtualDisplay() {
+        server_.kill();
+        server_.waitForFinished();
+    }
+
+    QString Name() const { return name_; }  // empty when the server did not start
+
+    // True while a window with exactly that title is on the display.
+    bool HasWindowTitled(const QString& title) const {
+        QProcess search;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), name_);
+        search.setProcessEnvironment(environment);
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--name"),
+                      QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+        return search.waitForFinished(10000) && search.exitStatus() == QProcess::NormalExit &&
+               search.exitCode() == 0;
+    }
+
+  private:
+    QProcess server_;
+    QString name_;
+};
 
 QStringList FocusableInTableOrder(const platform::FormDescription& form) {
     QStringList names;
@@ -337,6 +383,48 @@ class MainWindowTest : public QObject {
             QCOMPARE(QApplication::activeModalWidget(), nullptr);
             QVERIFY(program.Window().isVisible());
         }
+    }
+
+    void theProgramActsOnNoCommandLineArgument() {
+        for (const char* tool : {"Xvfb", "xdotool"}) {
+            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
+                     qPrintable(QStringLiteral("%1 is needed here (scripts/install-deps.sh "
+                                               "installs it)")
+                                    .arg(QString::fromLatin1(tool))));
+        }
+        VirtualDisplay display;
+        QVERIFY2(!display.Name().isEmpty(), "Xvfb did not start");
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display.Name());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("HOMEDRIVE"),
+                           QString::fromStdString(drive.AsHomeDrive()));
+        program.setProcessEnvironment(environment);
+        program.start(
+            QStringLiteral(PSION_INTERFACE_EXE),
+            {QStringLiteral("--help"), QStringLiteral("-qwindowtitle"), QStringLiteral("X"),
+             QStringLiteral("-stylesheet"), QStringLiteral("/nonexistent")});
+        QVERIFY(program.waitForStarted());
+
+        bool shown = false;
+        QElapsedTimer waited;
+        waited.start();
+        while (!shown && program.state() == QProcess::Running && waited.elapsed() < 60000) {
+            shown = display.HasWindowTitled(QStringLiteral("Vided Ivivovizede"));
+            if (!shown) QTest::qWait(100);
+        }
+        const bool retitled = display.HasWindowTitled(QStringLiteral("X"));
+        program.kill();
+        program.waitForFinished();
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+
+        QVERIFY2(shown, qPrintable(QStringLiteral("no main window; the program said: ") + errors));
+        QVERIFY(!retitled);
+        QVERIFY2(!errors.contains(QStringLiteral("nonexistent")), qPrintable(errors));
     }
 
     void exitButtonAndMenuCloseTheWindow() {

@@ -8,4 +8,5 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     libgtest-dev libgmock-dev \
     qt6-base-dev qt6-base-dev-tools libgl-dev \
     fonts-liberation fonts-urw-base35 \
+    xterm xvfb xdotool \
     "$@"

@@ -1,6 +1,7 @@
 #include "platform/qt/FontSubstitution.h"
 
 #include <QFontDatabase>
+#include <QSet>
 
 #include "platform/qt/TextCodec.h"
 
@@ -19,11 +20,31 @@ QStringList SubstituteFamilies(const QString& face) {
     return {};
 }
 
+namespace {
+
+// The installed faces, compared without regard to letter case. Qt names a face
+// installed from several foundries with its foundry ("P052 [urw]"), which is
+// left off. Listing them is costly and every control asks for its font, while
+// the faces do not change during a run: they are listed once.
+const QSet<QString>& InstalledFamilies() {
+    static const QSet<QString> installed = [] {
+        QSet<QString> names;
+        for (const QString& family : QFontDatabase::families()) {
+            names.insert(family.section(QStringLiteral(" ["), 0, 0).toCaseFolded());
+        }
+        return names;
+    }();
+    return installed;
+}
+
+bool IsInstalled(const QString& face) { return InstalledFamilies().contains(face.toCaseFolded()); }
+
+}  // namespace
+
 QString ResolveFamily(const QString& face) {
-    const QStringList installed = QFontDatabase::families();
-    if (installed.contains(face, Qt::CaseInsensitive)) return face;
+    if (IsInstalled(face)) return face;
     for (const QString& candidate : SubstituteFamilies(face)) {
-        if (installed.contains(candidate, Qt::CaseInsensitive)) return candidate;
+        if (IsInstalled(candidate)) return candidate;
     }
     return face;
 }

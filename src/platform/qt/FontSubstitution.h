@@ -12,7 +12,8 @@ namespace psion::qt {
 // forms name that has no substitute here is asked for as it is.
 QStringList SubstituteFamilies(const QString& face);
 
-// The first substitute face installed here, or the face itself when none is.
+// The face itself when it is installed, else the first substitute installed
+// here, else the face. The installed faces are listed once per run.
 QString ResolveFamily(const QString& face);
 
 // The font for a control: the substitute face at the same size, weight and slant.

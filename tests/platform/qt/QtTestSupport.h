@@ -317,6 +317,8 @@ inline void CheckBuiltFromTable(const QWidget& window, const platform::FormDescr
                 break;
         }
 
+        // The substitute face is asked for by name, not left to the system's aliases.
+        QCOMPARE(widget->font().family(), ExpectedFamily(control.font.face));
         const QFontInfo font(widget->font());
         // Qt names a face installed from two foundries with its foundry: "P052 [urw]".
         QCOMPARE(font.family().section(QStringLiteral(" ["), 0, 0),

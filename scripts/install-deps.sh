@@ -5,7 +5,7 @@ set -euo pipefail
 
 exec "$(dirname "$0")/apt-install-missing.sh" \
     cmake ninja-build g++ clang-format pkg-config \
-    libgtest-dev libgmock-dev \
+    libgtest-dev libgmock-dev libbenchmark-dev \
     qt6-base-dev qt6-base-dev-tools libgl-dev \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \

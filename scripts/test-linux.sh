@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Linux program with warnings as errors and
-# runs its GoogleTest and Qt Test programs.
+# Installs what is missing, builds the Linux program and the benchmarks with warnings as
+# errors and runs the GoogleTest and Qt Test programs, and each benchmark once on its
+# smallest files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -9,8 +9,14 @@
 namespace psion::testing {
 
 std::optional<ProcessEntry> ReadProcessEntry(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    const std::string stat{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string stat;
+    try {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        stat.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        // The process ended between the open and the read (ESRCH).
+        return std::nullopt;
+    }
     // The command name may hold blanks; the fields after it are plain numbers.
     const std::size_t nameEnd = stat.rfind(')');
     if (nameEnd == std::string::npos) return std::nullopt;

@@ -11,6 +11,7 @@
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixProcessLauncher.h"
+#include "platform/posix/ProcessStartup.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtUserPrompt.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -42,6 +43,7 @@ void ReportStartFailure(QtMsgType type, const QMessageLogContext&, const QString
 }  // namespace
 
 int main() {
+    psion::posix::PrepareProcess();
     if (!DisplayNamed()) {
         std::fputs(kNoDisplay, stderr);
         return EXIT_FAILURE;

@@ -2,10 +2,21 @@
 // where it stopped; the files not yet reached stay as they were.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "setup/SetupDialogHarness.h"
+#ifndef _WIN32
+#include "platform/posix/ProcessStartup.h"
+#endif
 
 namespace psion::testing {
 namespace {
@@ -47,11 +58,16 @@ class SetupDialogFailure : public ::testing::Test {
         EXPECT_EQ(shown.title, "Psion Setup");
         EXPECT_EQ(shown.buttons, PromptButtons::Ok);
         EXPECT_EQ(shown.icon, PromptIcon::Critical);
+        ExpectFailureText(shown.text, file, reason, alreadyRewritten);
+    }
+
+    static void ExpectFailureText(const std::string& text, std::string_view file,
+                                  std::string_view reason, std::string_view alreadyRewritten) {
         const std::string firstLine = "The file changes could not be saved.\r\n";
-        ASSERT_TRUE(shown.text.starts_with(firstLine)) << shown.text;
-        const std::string rest = shown.text.substr(firstLine.size());
+        ASSERT_TRUE(text.starts_with(firstLine)) << text;
+        const std::string rest = text.substr(firstLine.size());
         const auto lineEnd = rest.find("\r\n");
-        ASSERT_NE(lineEnd, std::string::npos) << shown.text;
+        ASSERT_NE(lineEnd, std::string::npos) << text;
         const std::string fileLine = rest.substr(0, lineEnd);
         ASSERT_NE(fileLine.find(file), std::string::npos) << fileLine;
         EXPECT_TRUE(fileLine.find(file) + file.size() + 2 < fileLine.size()) << fileLine;
@@ -164,6 +180,80 @@ TEST_F(SetupDialogFailure, CancelAfterAFailureWritesNothingMore) {
     EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
 }
+
+// A file-size limit (ulimit -f) exists on POSIX only.
+#ifndef _WIN32
+struct LimitedSave {
+    const char* name;
+    bool programStartup;  // whether the program's start-up routine runs before the Save
+
+    friend std::ostream& operator<<(std::ostream& out, const LimitedSave& save) {
+        return out << save.name;
+    }
+};
+
+class SetupDialogPastFileSizeLimit : public SetupDialogFailure,
+                                     public ::testing::WithParamInterface<LimitedSave> {};
+
+// A Save in a child process that starts with SIGXFSZ at its default
+// disposition, as every process does, under a file-size limit that the new
+// unit batch file stays within and the send file's rewrite passes.
+TEST_P(SetupDialogPastFileSizeLimit, SavesInAChildProcess) {
+    std::string bigSend(kOldSend);
+    for (int line = 0; line < 40; ++line) bigSend += "# " + std::string(60, 'x') + "\r\n";
+    h.Write("s_psion.conf", bigSend);
+    constexpr rlim_t kLimit = 1024;
+    ASSERT_LT(kNewBatch.size(), kLimit);
+    ASSERT_GT(bigSend.size(), kLimit);
+
+    int messagePipe[2];
+    ASSERT_EQ(::pipe(messagePipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(messagePipe[0]);
+        ::signal(SIGXFSZ, SIG_DFL);
+        if (GetParam().programStartup) posix::PrepareProcess();
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = kLimit;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
+        Save();
+        const std::string& text = h.LastMessage().text;
+        const bool sent =
+            ::write(messagePipe[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(sent ? 0 : 3);
+    }
+    ::close(messagePipe[1]);
+    std::string message;
+    char buffer[512];
+    ssize_t count;
+    while ((count = ::read(messagePipe[0], buffer, sizeof buffer)) > 0)
+        message.append(buffer, count);
+    ::close(messagePipe[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    if (!GetParam().programStartup) {
+        // The fault the start-up routine mends: the kernel ends the program mid-Save.
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+        return;
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    ExpectFailureText(message, "s_psion.conf", "File too large", "Already rewritten: autoexec.btf");
+    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
+    EXPECT_EQ(h.Read("s_psion.conf"), bigSend);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    // No temporary file remains beside the three unit files.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SetupDialogPastFileSizeLimit,
+    ::testing::Values(LimitedSave{"LivesAndNamesTheFileAfterTheProgramsStartup", true},
+                      LimitedSave{"IsKilledWithoutIt", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+#endif
 
 }  // namespace
 }  // namespace psion::testing

@@ -8,7 +8,8 @@ namespace psion::testing {
 
 // Makes every write beyond that many bytes of any one file fail with "File too
 // large" while it lives. Unlike permissions, this holds for root as well, so
-// tests use it to make a file write fail half-way.
+// tests use it to make a file write fail half-way. The write fails, rather than
+// ending the process, only because the program's start-up routine has run.
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(std::size_t maxBytes);
@@ -18,7 +19,6 @@ class FileSizeLimit {
 
   private:
     rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
 };
 
 }  // namespace psion::testing

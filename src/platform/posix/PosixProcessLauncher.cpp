@@ -74,6 +74,8 @@ void EnterOwnSession() {
     struct sigaction defaultAction {};
     defaultAction.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &defaultAction, nullptr);
+    // Ignored signals stay ignored across exec; the script gets what a shell would give it.
+    sigaction(SIGXFSZ, &defaultAction, nullptr);
     setsid();
 }
 

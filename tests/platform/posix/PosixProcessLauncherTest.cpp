@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -232,6 +233,25 @@ TEST_F(PosixProcessLauncherTest, TheScriptRunsInASessionOfItsOwn) {
         EXPECT_EQ(entry->session, id);
         EXPECT_NE(entry->session, getsid(0));
     }
+}
+
+TEST_F(PosixProcessLauncherTest, TheScriptDoesNotInheritTheProgramsIgnoredFileSizeSignal) {
+    struct sigaction own {};
+    ASSERT_EQ(sigaction(SIGXFSZ, nullptr, &own), 0);
+    ASSERT_EQ(own.sa_handler, SIG_IGN) << "the program's start-up routine ignores it";
+    const fs::path log = temp_.Path() / "ignored.log";
+    WriteScript(Native("startget.BAT"), {"grep SigIgn /proc/$$/status >> '" + log.string() + "'"});
+
+    const platform::ProcessId id =
+        launcher_.Start(LogicPath("startget.BAT"), platform::kWindowHidden);
+    ASSERT_NE(id, 0);
+    launcher_.WaitForExit(id);
+
+    const auto lines = ReadLines(log);
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_TRUE(lines[0].starts_with("SigIgn:")) << lines[0];
+    const unsigned long long ignored = std::stoull(lines[0].substr(7), nullptr, 16);
+    EXPECT_EQ(ignored & (1ull << (SIGXFSZ - 1)), 0u) << lines[0];
 }
 
 TEST_F(PosixProcessLauncherTest, AnErrorExitCodeStillCountsAsStarted) {

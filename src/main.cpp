@@ -10,6 +10,7 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFolderLocks.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/posix/ProcessStartup.h"
 #include "platform/qt/QtProgram.h"
@@ -58,12 +59,14 @@ int main() {
     qInstallMessageHandler(previousHandler);
 
     psion::posix::PosixFileSystem files;
+    psion::posix::PosixFolderLocks folderLocks;
     psion::posix::PosixEnvironment environment;
     psion::posix::PosixClock clock;
     psion::posix::PosixProcessLauncher processes;
     psion::qt::QtUserPrompt prompt;
     psion::qt::QtWindowSystem windows;
-    psion::platform::Platform platform{files, environment, clock, processes, prompt, windows};
+    psion::platform::Platform platform{files,     folderLocks, environment, clock,
+                                       processes, prompt,      windows};
 
     psion::app::SharedValues shared;
     psion::app::MainWindow mainWindow(shared, platform);

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderLocks.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompt.h"
 #include "platform/WindowSystem.h"
@@ -12,6 +13,7 @@ namespace psion::platform {
 // Everything the logic needs from outside, handed to it in one piece.
 struct Platform {
     FileSystem& files;
+    FolderLocks& folderLocks;
     Environment& environment;
     Clock& clock;
     ProcessLauncher& processes;

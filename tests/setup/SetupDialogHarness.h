@@ -64,12 +64,14 @@ struct SetupDialogHarness {
     std::filesystem::path folder = temp.Path() / "program files (x86)" / "kelvo" / "psion";
     std::unique_ptr<platform::FileSystem> nativeFiles = MakeNativeFileSystem();
     FaultyFileSystem files{*nativeFiles};
+    std::unique_ptr<platform::FolderLocks> folderLocks = MakeNativeFolderLocks();
     headless::MapEnvironment environment;
     headless::FixedClock clock{kToday};
     std::unique_ptr<platform::ProcessLauncher> processes = MakeNativeProcessLauncher();
     headless::ScriptedPrompt prompt;
     headless::HeadlessWindowSystem windows;
-    platform::Platform platform{files, environment, clock, *processes, prompt, windows};
+    platform::Platform platform{files,      *folderLocks, environment, clock,
+                                *processes, prompt,       windows};
     unitfiles::DataFolder dataFolder{files, systemPath};
 
     // How many messages had been shown at each refresh of the status panel.

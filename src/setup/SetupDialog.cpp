@@ -33,6 +33,13 @@ bool IsBlank(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
+// The data folder itself: a file's path without the file name and the separator before it.
+std::string FolderPathOf(const unitfiles::DataFolder& dataFolder) {
+    std::string path = dataFolder.DataFilePath("");
+    if (!path.empty()) path.pop_back();
+    return path;
+}
+
 }  // namespace
 
 SetupDialog::SetupDialog(platform::Platform& platform, const unitfiles::DataFolder& dataFolder,
@@ -129,6 +136,16 @@ bool SetupDialog::InputsAccepted() {
 }
 
 bool SetupDialog::WriteFiles() {
+    // Another program saving to this folder waits until all three files are
+    // written, and this Save waits for it likewise, so the three files always
+    // come from one Save. A folder that cannot be locked is not written to.
+    const platform::FolderLockResult lock =
+        platform_.folderLocks.LockExclusive(FolderPathOf(dataFolder_));
+    if (lock.error) {
+        ReportFailedWrite(*lock.error, {});
+        return false;
+    }
+
     std::vector<std::string> rewritten;
 
     if (auto error = unitfiles::WriteUnitBatchFile(dataFolder_, window_->SelectedIndex(kType),

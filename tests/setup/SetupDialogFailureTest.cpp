@@ -169,6 +169,24 @@ TEST_F(SetupDialogFailure, SavingAgainOnceTheFileIsFreeCompletes) {
     EXPECT_EQ(h.Read("r_psion.conf"), "serial1=directserial port:COM2\r\nlog=off\r\n");
 }
 
+TEST_F(SetupDialogFailure, ADataFolderThatHasGoneIsNamedAndNothingIsCreated) {
+    h.Open();
+    h.Fill(1, 2, 1, kTodaysCode);
+    std::filesystem::remove_all(h.folder);
+    Save();
+
+    // The folder itself, which the Save could not lock, not one of its files.
+#ifdef _WIN32
+    const std::string reason;  // Windows words it in the system's language
+#else
+    const std::string reason = "No such file or directory";
+#endif
+    ExpectFailureMessage(h.folder.string() + ": ", reason, "No file has been changed.");
+    ExpectDialogKeptAsItWas();
+    EXPECT_FALSE(std::filesystem::exists(h.folder));
+    EXPECT_TRUE(h.refreshes.empty());
+}
+
 TEST_F(SetupDialogFailure, CancelAfterAFailureWritesNothingMore) {
     h.files.FailWritesTo("autoexec.btf");
     Save();

@@ -1,10 +1,16 @@
 // Completed Saves: the files they write, and what follows the writing.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <chrono>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "setup/SetupDialogHarness.h"
+#include "support/ChildPrograms.h"
 
 namespace psion::testing {
 namespace {
@@ -163,6 +169,91 @@ TEST(SetupDialogSave, RunsModallyAndReopensBlank) {
     EXPECT_EQ(h.windows.ModalsShown(), (std::vector<std::string>{"Psion Setup", "Psion Setup"}));
     EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
     EXPECT_EQ(h.refreshes.size(), 1u);
+}
+
+// The harness's system path spelt another way: other letter case, the other separator.
+std::string Respelled(const SetupDialogHarness& h) {
+#ifdef _WIN32
+    std::string path = h.systemPath;
+    for (char& c : path) {
+        c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return path;
+#else
+    // A home drive that is a POSIX folder is used as it is; the names below it are matched.
+    return AsSystemPath(h.temp.Path()) + "/PROGRAM FILES (X86)";
+#endif
+}
+
+struct UnitFiles {
+    std::string batch;
+    std::string send;
+    std::string receive;
+    bool operator==(const UnitFiles&) const = default;
+};
+
+TEST(SetupDialogSave, TwoProgramsSavingAtOnceLeaveTheFilesOfOneSave) {
+    SetupDialogHarness h;
+    h.Write("autoexec.btf", kOldBatch);
+    h.Write("s_psion.conf", kOldSend);
+    h.Write("r_psion.conf", kOldReceive);
+    const std::string saves = "50";
+    const std::string start = (h.temp.Path() / "start").string();
+    // "MX Version", "A", "Com1" against "256K (old) Version", "P3", "Com6", each
+    // program reaching the data folder by its own spelling of the path.
+    const std::vector<Command> programs = {
+        {PSION_REPEATED_SAVES_EXE, h.systemPath, "0", "0", "0", saves, start},
+        {PSION_REPEATED_SAVES_EXE, Respelled(h), "3", "2", "5", saves, start},
+    };
+    const UnitFiles first{
+        "setdef am5\r\nsetdef ab2\r\nrem MX Version\r\nlink -sTTY:A\r\npdc\r\n",
+        "# send\r\nserial1=directserial port:COM1 realport:none\r\nbaud=9600\r\n",
+        "serial1=directserial port:COM1\r\nlog=off\r\n",
+    };
+    const UnitFiles second{
+        "setdef am5\r\nsetdef ab2\r\nrem OLD 256k Version\r\nlink -b19200 -P3\r\npdc\r\n",
+        "# send\r\nserial1=directserial port:COM6 realport:none\r\nbaud=9600\r\n",
+        "serial1=directserial port:COM6\r\nlog=off\r\n",
+    };
+
+    const UnitFiles old{std::string(kOldBatch), std::string(kOldSend), std::string(kOldReceive)};
+    // A file that cannot be read at that moment makes a set that matches no Save.
+    const auto readOrMark = [&](std::string_view name) -> std::string {
+        try {
+            return h.Read(name);
+        } catch (const std::runtime_error&) {
+            return "(" + std::string(name) + " cannot be read)\n";
+        }
+    };
+    const auto readFiles = [&] {
+        return UnitFiles{readOrMark("autoexec.btf"), readOrMark("s_psion.conf"),
+                         readOrMark("r_psion.conf")};
+    };
+
+    // Meanwhile the files are looked at under the same lock, whenever no Save holds it.
+    int looks = 0;
+    std::vector<UnitFiles> mixed;
+    const auto lookWhileSaving = [&] {
+        if (looks++ == 0) h.temp.Write("start", "");
+        {
+            const auto lock = h.folderLocks->LockExclusive(h.systemPath + "\\kelvo\\psion");
+            ASSERT_FALSE(lock.error) << lock.error->Describe();
+            const UnitFiles seen = readFiles();
+            if (seen != old && seen != first && seen != second) mixed.push_back(seen);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // lets a waiting Save in
+    };
+    // Every Save of both programs completes: one waits while the other saves.
+    EXPECT_EQ(RunTogether(programs, lookWhileSaving), (std::vector<int>{0, 0}));
+    EXPECT_TRUE(mixed.empty()) << mixed.size() << " of " << looks << " looks saw mixed Saves, as\n"
+                               << mixed.front().batch << mixed.front().send
+                               << mixed.front().receive;
+
+    const UnitFiles found = readFiles();
+    EXPECT_TRUE(found == first || found == second) << "mixed Saves at the end:\n"
+                                                   << found.batch << found.send << found.receive;
+    // Locking left nothing behind in the data folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
 
 }  // namespace

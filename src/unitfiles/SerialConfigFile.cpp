@@ -1,31 +1,90 @@
 #include "unitfiles/SerialConfigFile.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
+#include "unitfiles/LineReader.h"
+#include "unitfiles/OutputBuffer.h"
+#include "unitfiles/SerialLinePatcher.h"
 #include "unitfiles/TextLines.h"
 
 namespace psion::unitfiles {
 
 namespace {
 
-constexpr std::string_view kPortLineStart = "SERIAL1";                // compared upper-cased
-constexpr std::string_view kSerialLineMark = "serial1=directserial";  // compared exactly
+constexpr std::string_view kPortLineStart = "SERIAL1";  // compared upper-cased
 constexpr std::size_t kPortLength = 4;
 
-bool IsPortLine(const std::string& line) {
-    return line.size() >= kPortLineStart.size() &&
-           ToUpperAscii(std::string_view(line).substr(0, kPortLineStart.size())) == kPortLineStart;
+// Only a line's first seven and last four bytes decide its port, so that much
+// is kept of each line, however long it is.
+class PortLineScan {
+  public:
+    void Add(std::string_view bytes) {
+        if (headLength_ < head_.size()) {
+            const std::size_t count = std::min(head_.size() - headLength_, bytes.size());
+            std::memcpy(head_.data() + headLength_, bytes.data(), count);
+            headLength_ += count;
+        }
+        if (bytes.size() >= tail_.size()) {
+            std::memcpy(tail_.data(), bytes.data() + bytes.size() - tail_.size(), tail_.size());
+            tailLength_ = tail_.size();
+            return;
+        }
+        const std::size_t total = tailLength_ + bytes.size();
+        if (total > tail_.size()) {
+            const std::size_t drop = total - tail_.size();
+            std::memmove(tail_.data(), tail_.data() + drop, tailLength_ - drop);
+            tailLength_ -= drop;
+        }
+        std::memcpy(tail_.data() + tailLength_, bytes.data(), bytes.size());
+        tailLength_ += bytes.size();
+    }
+    // A port line has at least seven characters, so its last four are all there.
+    bool IsPortLine() const {
+        return headLength_ == head_.size() &&
+               ToUpperAscii(std::string_view(head_.data(), head_.size())) == kPortLineStart;
+    }
+    std::string Tail() const { return std::string(tail_.data(), tailLength_); }
+    void Reset() {
+        headLength_ = 0;
+        tailLength_ = 0;
+    }
+
+  private:
+    std::array<char, kPortLineStart.size()> head_{};
+    std::size_t headLength_ = 0;
+    std::array<char, kPortLength> tail_{};
+    std::size_t tailLength_ = 0;
+};
+
+std::string ReadPortFrom(platform::FileReader& file) {
+    LineReader lines(file);
+    PortLineScan scan;
+    std::string port;
+    LinePiece piece;
+    while (lines.Next(piece)) {
+        scan.Add(piece.bytes);
+        if (!piece.endsLine) continue;
+        // The last port line of the file wins; its letter case is kept.
+        if (scan.IsPortLine()) port = scan.Tail();
+        scan.Reset();
+    }
+    return lines.Error() ? std::string() : port;
 }
 
-// Overwrites the characters after the first colon, one for one, without
-// changing the line's length. A line with no port field stays as it is.
-void PatchLine(std::string& line, const std::string& upperPort) {
-    if (line.find(kSerialLineMark) == std::string::npos) return;
-    const auto colon = line.find(':');
-    if (colon == std::string::npos) return;
-    const std::size_t fieldStart = colon + 1;
-    const std::size_t count = std::min(upperPort.size(), line.size() - fieldStart);
-    line.replace(fieldStart, count, upperPort, 0, count);
+std::optional<platform::FileError> CopyPatched(platform::FileReader& file,
+                                               platform::FileWriter& replacement,
+                                               std::string upperPort) {
+    LineReader lines(file);
+    OutputBuffer out(replacement);
+    SerialLinePatcher patcher(out, std::move(upperPort));
+    LinePiece piece;
+    while (lines.Next(piece)) {
+        if (auto error = patcher.Add(piece)) return error;
+    }
+    if (lines.Error()) return lines.Error();
+    return out.Flush();
 }
 
 }  // namespace
@@ -33,28 +92,23 @@ void PatchLine(std::string& line, const std::string& upperPort) {
 std::string ReadCommPort(const DataFolder& folder) {
     const std::string path = folder.DataFilePath(kSendConfigFile);
     if (!folder.FileExists(path)) return {};
-    const auto read = folder.Files().ReadAll(path);
-    if (read.error) return {};
-
-    std::string port;
-    for (const auto& line : SplitLines(read.bytes)) {
-        // The last port line of the file wins; its letter case is kept.
-        if (IsPortLine(line)) port = line.substr(line.size() - kPortLength);
-    }
-    return port;
+    const auto opened = folder.Files().OpenForReading(path);
+    if (opened.error) return {};
+    return ReadPortFrom(*opened.reader);
 }
 
 std::optional<platform::FileError> PatchSerialPort(const DataFolder& folder,
                                                    const std::string& filePath,
                                                    std::string_view portName) {
     if (!folder.FileExists(filePath)) return std::nullopt;
-    const auto read = folder.Files().ReadAll(filePath);
-    if (read.error) return read.error;
-
     const std::string upperPort = ToUpperAscii(portName);
-    auto lines = SplitLines(read.bytes);
-    for (auto& line : lines) PatchLine(line, upperPort);
-    return folder.Files().ReplaceAll(filePath, JoinLines(lines));
+    // The file is read while its replacement is written, one buffer at a time.
+    return folder.Files().Replace(
+        filePath, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
+            const auto opened = folder.Files().OpenForReading(filePath);
+            if (opened.error) return opened.error;
+            return CopyPatched(*opened.reader, replacement, upperPort);
+        });
 }
 
 }  // namespace psion::unitfiles

@@ -2,25 +2,6 @@
 
 namespace psion::unitfiles {
 
-std::vector<std::string> SplitLines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const char c = bytes[pos];
-        if (c != '\r' && c != '\n') {
-            ++pos;
-            continue;
-        }
-        lines.emplace_back(bytes.substr(start, pos - start));
-        const bool crLf = c == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n';
-        pos += crLf ? 2 : 1;
-        start = pos;
-    }
-    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
-    return lines;
-}
-
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string bytes;
     for (const auto& line : lines) {

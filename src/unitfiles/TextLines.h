@@ -6,11 +6,6 @@
 
 namespace psion::unitfiles {
 
-// Splits file bytes into lines without their line ends. CR LF, a lone CR and
-// a lone LF each end a line; a final line end yields no extra empty line, and
-// an empty file has no lines. Bytes are kept exactly as they are.
-std::vector<std::string> SplitLines(std::string_view bytes);
-
 // Each line followed by CR LF, the last one included.
 std::string JoinLines(const std::vector<std::string>& lines);
 

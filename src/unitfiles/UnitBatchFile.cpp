@@ -1,8 +1,11 @@
 #include "unitfiles/UnitBatchFile.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <vector>
 
+#include "unitfiles/LineReader.h"
 #include "unitfiles/TextLines.h"
 
 namespace psion::unitfiles {
@@ -30,24 +33,59 @@ bool InRange(int index, std::size_t size) {
     return index >= 0 && static_cast<std::size_t>(index) < size;
 }
 
+// The status needs four short lines at the start of the file. Reading stops
+// after this many bytes, so that neither a long file nor an absurdly long line
+// can make the status refresh slow or large: a line that goes on past it is
+// cut there, and lines that start beyond it read as missing. Files this tool
+// writes are under a hundred bytes, and a status label shows far fewer
+// characters than this.
+constexpr std::size_t kStatusReadLimit = 64 * 1024;
+constexpr std::size_t kStatusBufferSize = 4 * 1024;
+
+// Hands out no more than the first bytes of a file, as if it ended there.
+class PrefixReader : public platform::FileReader {
+  public:
+    PrefixReader(platform::FileReader& file, std::size_t limit) : file_(file), left_(limit) {}
+    platform::ReadResult Read(std::span<char> buffer) override {
+        if (left_ == 0) return {};
+        auto result = file_.Read(buffer.first(std::min(buffer.size(), left_)));
+        left_ -= result.count;
+        return result;
+    }
+
+  private:
+    platform::FileReader& file_;
+    std::size_t left_;
+};
+
+// Missing lines of a short file read as empty text; a read that fails leaves both texts empty.
+void ReadStatusLines(platform::FileReader& file, UnitStatus& status) {
+    PrefixReader prefix(file, kStatusReadLimit);
+    LineReader lines(prefix, kStatusBufferSize);
+    std::string line;
+    for (std::size_t index = 0; index <= kLinkLine && lines.NextLine(line); ++index) {
+        if (index == kRemLine && line.size() > kRemPrefixLength) {
+            status.readerType = line.substr(kRemPrefixLength);
+        }
+        if (index == kLinkLine) status.destination = line;
+    }
+    if (lines.Error()) {
+        status.readerType.clear();
+        status.destination.clear();
+    }
+}
+
 }  // namespace
 
 UnitStatus ReadUnitStatus(const DataFolder& folder) {
     const std::string path = folder.DataFilePath(kUnitBatchFile);
     if (!folder.FileExists(path)) return {};
-
     UnitStatus status;
     status.found = true;
-    const auto read = folder.Files().ReadAll(path);
+    const auto opened = folder.Files().OpenForReading(path);
     // A file that exists but cannot be read still counts as found, with no texts.
-    if (read.error) return status;
-
-    // Missing lines of a short file read as empty text.
-    const auto lines = SplitLines(read.bytes);
-    if (lines.size() > kRemLine && lines[kRemLine].size() > kRemPrefixLength) {
-        status.readerType = lines[kRemLine].substr(kRemPrefixLength);
-    }
-    if (lines.size() > kLinkLine) status.destination = lines[kLinkLine];
+    if (opened.error) return status;
+    ReadStatusLines(*opened.reader, status);
     return status;
 }
 

@@ -27,12 +27,12 @@ class DriveCOnFolder : public platform::FileSystem {
     DriveCOnFolder(platform::FileSystem& real, std::string folder)
         : real_(real), folder_(std::move(folder)) {}
     bool IsFile(const std::string& path) const override { return real_.IsFile(Map(path)); }
-    platform::FileReadResult ReadAll(const std::string& path) const override {
-        return real_.ReadAll(Map(path));
+    platform::OpenedFile OpenForReading(const std::string& path) const override {
+        return real_.OpenForReading(Map(path));
     }
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override {
-        return real_.ReplaceAll(Map(path), bytes);
+    std::optional<platform::FileError> Replace(const std::string& path,
+                                               const platform::ContentWriter& write) override {
+        return real_.Replace(Map(path), write);
     }
 
   private:

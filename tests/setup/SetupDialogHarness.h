@@ -28,15 +28,15 @@ class FaultyFileSystem : public platform::FileSystem {
     void FailWritesTo(std::string fileName) { failing_ = std::move(fileName); }
 
     bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
-    platform::FileReadResult ReadAll(const std::string& path) const override {
-        return real_.ReadAll(path);
+    platform::OpenedFile OpenForReading(const std::string& path) const override {
+        return real_.OpenForReading(path);
     }
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override {
+    std::optional<platform::FileError> Replace(const std::string& path,
+                                               const platform::ContentWriter& write) override {
         if (failing_ && path.ends_with("\\" + *failing_)) {
             return platform::FileError{path, "The file is locked by another program"};
         }
-        return real_.ReplaceAll(path, bytes);
+        return real_.Replace(path, write);
     }
 
   private:

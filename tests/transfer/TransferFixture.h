@@ -44,12 +44,12 @@ class ScriptTurnsIntoFolder : public platform::FileSystem {
         }
         return exists;
     }
-    platform::FileReadResult ReadAll(const std::string& path) const override {
-        return real_.ReadAll(path);
+    platform::OpenedFile OpenForReading(const std::string& path) const override {
+        return real_.OpenForReading(path);
     }
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override {
-        return real_.ReplaceAll(path, bytes);
+    std::optional<platform::FileError> Replace(const std::string& path,
+                                               const platform::ContentWriter& write) override {
+        return real_.Replace(path, write);
     }
 
   private:

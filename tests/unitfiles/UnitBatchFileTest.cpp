@@ -4,11 +4,13 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #ifndef _WIN32
 #include "support/FileSizeLimit.h"
 #endif
+#include "support/ProbedFileSystem.h"
 #include "unitfiles/UnitFilesFixture.h"
 
 namespace psion::testing {
@@ -126,6 +128,35 @@ TEST_F(UnitBatchFileTest, OnlyTheFirstFourLinesMatter) {
     status = ReadUnitStatus(folder_);
     EXPECT_EQ(status.readerType, "Mixed");
     EXPECT_EQ(status.destination, "link -y");
+}
+
+TEST_F(UnitBatchFileTest, AStatusReadReadsNoMoreThanABoundedPrefix) {
+    {
+        std::ofstream out(DataFile(kBatch), std::ios::binary);
+        out << "setdef am5\r\nsetdef ab2\r\nrem MX Version\r\nlink -sTTY:B\r\n";
+        const std::string junk(1 << 20, '\xA7');
+        for (int megabyte = 0; megabyte < 64; ++megabyte) out << junk;
+        ASSERT_TRUE(out.good());
+    }
+    ProbedFileSystem probed(*files_);
+    const unitfiles::DataFolder folder(probed, systemPath_);
+    const auto status = ReadUnitStatus(folder);
+    EXPECT_TRUE(status.found);
+    EXPECT_EQ(status.readerType, "MX Version");
+    EXPECT_EQ(status.destination, "link -sTTY:B");
+    EXPECT_GT(probed.BytesRead(), 0u);
+    EXPECT_LE(probed.BytesRead(), 64u * 1024);
+}
+
+TEST_F(UnitBatchFileTest, LinesBeyondTheStatusReadLimitAreCutThere) {
+    // A rem line of a megabyte: the reader type keeps its first 64 KiB of the
+    // file, and the link line after it lies beyond what is read.
+    const std::string longRem = "rem " + std::string(1 << 20, 'L');
+    WriteDataFile(kBatch, "1\r\n2\r\n" + longRem + "\r\nlink -sTTY:A\r\n");
+    const auto status = ReadUnitStatus(folder_);
+    EXPECT_TRUE(status.found);
+    EXPECT_EQ(status.readerType, std::string(64 * 1024 - 6 - 4, 'L'));
+    EXPECT_EQ(status.destination, "");
 }
 
 TEST_F(UnitBatchFileTest, ShortFilesReadTheirMissingLinesAsEmptyText) {

@@ -34,20 +34,22 @@ class UnitFilesTest : public ::testing::Test {
     unitfiles::DataFolder folder_{*files_, systemPath_};
 };
 
-// The native file layer, except that reading any file fails as an unreadable file would.
+// The native file layer, except that opening any file to read it fails as an
+// unreadable file would.
 class UnreadableFiles : public platform::FileSystem {
   public:
     explicit UnreadableFiles(platform::FileSystem& real) : real_(real) {}
     bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
-    platform::FileReadResult ReadAll(const std::string& path) const override {
-        return {{}, platform::FileError{path, "Permission denied"}};
+    platform::OpenedFile OpenForReading(const std::string& path) const override {
+        return {nullptr, platform::FileError{path, "Permission denied"}};
     }
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override {
-        ++writes;
-        return real_.ReplaceAll(path, bytes);
+    std::optional<platform::FileError> Replace(const std::string& path,
+                                               const platform::ContentWriter& write) override {
+        auto error = real_.Replace(path, write);
+        if (!error) ++writes;
+        return error;
     }
-    int writes = 0;
+    int writes = 0;  // replacements that completed
 
   private:
     platform::FileSystem& real_;

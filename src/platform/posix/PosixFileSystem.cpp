@@ -8,9 +8,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/PathMapping.h"
+#include "platform/posix/TemporaryFile.h"
 
 namespace psion::posix {
 
@@ -22,27 +23,56 @@ FileError ErrorFor(const std::string& path, int errorNumber) {
     return FileError{path, std::strerror(errorNumber)};
 }
 
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
+class PosixFileReader : public platform::FileReader {
   public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
+    PosixFileReader(Descriptor fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now, so a failing close can be reported; false on failure.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
+    platform::ReadResult Read(std::span<char> buffer) override {
+        for (;;) {
+            const ssize_t count = ::read(fd_.Get(), buffer.data(), buffer.size());
+            if (count >= 0) return {static_cast<std::size_t>(count), std::nullopt};
+            if (errno != EINTR) return {0, ErrorFor(path_, errno)};
+        }
+    }
+
+  private:
+    Descriptor fd_;
+    std::string path_;
+};
+
+class PosixFileWriter : public platform::FileWriter {
+  public:
+    PosixFileWriter(int fd, const std::string& target) : fd_(fd), target_(target) {}
+
+    std::optional<FileError> Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR) continue;
+                return ErrorFor(target_, errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return std::nullopt;
+    }
+
+    std::optional<FileError> WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t written =
+                ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+            if (written < 0) {
+                if (errno == EINTR) continue;
+                return ErrorFor(target_, errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            offset += static_cast<std::uint64_t>(written);
+        }
+        return std::nullopt;
     }
 
   private:
     int fd_;
+    const std::string& target_;
 };
 
 // The file a write should replace: the target of a symbolic link, so the link
@@ -62,30 +92,25 @@ std::string FolderOf(const std::string& file) {
     return file.substr(0, slash);
 }
 
-std::string TempNameFor(const std::string& file) {
-    static std::mt19937_64 random{std::random_device{}()};
+std::string NameOf(const std::string& file) {
     const auto slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : file.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-    return folder + "." + name + ".tmp-" + std::to_string(random() % 1000000000);
-}
-
-bool WriteFully(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return slash == std::string::npos ? file : file.substr(slash + 1);
 }
 
 // Makes the rename itself durable; a folder that cannot be synced is no error.
 void SyncFolder(const std::string& folder) {
     Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
+}
+
+// Gives the new file the original's permission bits. Only a privileged
+// process can hand the file back to its owner; the permission bits are what matters.
+std::optional<FileError> KeepMode(int fd, const std::string& target, const struct stat& original) {
+    if (::fchmod(fd, original.st_mode & 07777) != 0) return ErrorFor(target, errno);
+    if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
+        [[maybe_unused]] const int ignored = ::fchown(fd, original.st_uid, original.st_gid);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -95,32 +120,19 @@ bool PosixFileSystem::IsFile(const std::string& path) const {
     return ::stat(MapToNativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-platform::FileReadResult PosixFileSystem::ReadAll(const std::string& path) const {
+platform::OpenedFile PosixFileSystem::OpenForReading(const std::string& path) const {
     const std::string native = MapToNativePath(path);
-    platform::FileReadResult result;
     Descriptor fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.Valid()) {
-        result.error = ErrorFor(native, errno);
-        return result;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(fd.Get(), buffer, sizeof buffer);
-        if (count == 0) break;
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            result.error = ErrorFor(native, errno);
-            result.bytes.clear();
-            return result;
-        }
-        result.bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    return result;
+    if (!fd.Valid()) return {nullptr, ErrorFor(native, errno)};
+    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return {std::make_unique<PosixFileReader>(std::move(fd), native), std::nullopt};
 }
 
-std::optional<platform::FileError> PosixFileSystem::ReplaceAll(const std::string& path,
-                                                               std::string_view bytes) {
+std::optional<FileError> PosixFileSystem::Replace(const std::string& path,
+                                                  const platform::ContentWriter& writeContent) {
     const std::string target = ReplaceTarget(MapToNativePath(path));
+    const std::string folder = FolderOf(target);
+    const std::string name = NameOf(target);
 
     struct stat original {};
     const bool replacing = ::stat(target.c_str(), &original) == 0;
@@ -128,37 +140,16 @@ std::optional<platform::FileError> PosixFileSystem::ReplaceAll(const std::string
         return ErrorFor(target, S_ISDIR(original.st_mode) ? EISDIR : EINVAL);
     }
 
-    std::string temp;
-    int fdNumber = -1;
-    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
-        temp = TempNameFor(target);
-        // A new file gets the usual permissions less the umask, like any created file.
-        fdNumber = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdNumber < 0 && errno != EEXIST) break;
-    }
-    if (fdNumber < 0) return ErrorFor(target, errno);
-    Descriptor fd(fdNumber);
-
-    auto fail = [&](int errorNumber) {
-        if (fd.Valid()) fd.Close();
-        ::unlink(temp.c_str());
-        return ErrorFor(target, errorNumber);
-    };
-
+    TemporaryFile temporary(folder, name);
+    if (temporary.CreationError() != 0) return ErrorFor(target, temporary.CreationError());
     if (replacing) {
-        if (::fchmod(fd.Get(), original.st_mode & 07777) != 0) return fail(errno);
-        // Only a privileged process can hand the file back to its owner; the
-        // permission bits above are what matters.
-        if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored =
-                ::fchown(fd.Get(), original.st_uid, original.st_gid);
-        }
+        if (auto error = KeepMode(temporary.Get(), target, original)) return error;
     }
-    if (!WriteFully(fd.Get(), bytes)) return fail(errno);
-    if (::fsync(fd.Get()) != 0) return fail(errno);
-    if (!fd.Close()) return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
-    SyncFolder(FolderOf(target));
+    PosixFileWriter writer(temporary.Get(), target);
+    if (auto error = writeContent(writer)) return error;
+    if (::fsync(temporary.Get()) != 0) return ErrorFor(target, errno);
+    if (const int error = temporary.MoveOver(target)) return ErrorFor(target, error);
+    SyncFolder(folder);
     return std::nullopt;
 }
 

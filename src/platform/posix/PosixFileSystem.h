@@ -4,12 +4,15 @@
 
 namespace psion::posix {
 
+// Files through POSIX calls. A file is replaced by writing its new content into
+// a temporary file in the same folder, flushing it and renaming it over the
+// original, with the original's permission bits.
 class PosixFileSystem : public platform::FileSystem {
   public:
     bool IsFile(const std::string& path) const override;
-    platform::FileReadResult ReadAll(const std::string& path) const override;
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override;
+    platform::OpenedFile OpenForReading(const std::string& path) const override;
+    std::optional<platform::FileError> Replace(
+        const std::string& path, const platform::ContentWriter& writeContent) override;
 };
 
 }  // namespace psion::posix

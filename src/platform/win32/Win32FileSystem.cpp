@@ -2,51 +2,22 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <algorithm>
 
+#include "platform/win32/Win32TemporaryFile.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
 namespace {
 
-platform::FileError LastError(const std::string& path) { return {path, ErrorText(GetLastError())}; }
+using platform::FileError;
 
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() {
-        if (!IsValid()) return true;
-        const bool closed = CloseHandle(handle_) != 0;
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-  private:
-    HANDLE handle_;
-};
-
-// A name in the target's own folder, so that the final move never crosses volumes.
-std::wstring TemporaryPathBeside(const std::wstring& target) {
-    static std::atomic<unsigned> counter{0};
-    const auto separator = target.find_last_of(L"\\/");
-    const std::wstring folder =
-        separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
-    const std::wstring name =
-        separator == std::wstring::npos ? target : target.substr(separator + 1);
-    return folder + L"~" + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter) + L".tmp";
-}
+FileError ErrorFor(const std::string& path, DWORD error) { return {path, ErrorText(error)}; }
+FileError LastError(const std::string& path) { return ErrorFor(path, GetLastError()); }
 
 bool WriteWhole(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
-        const DWORD chunk = bytes.size() > 1u << 20 ? 1u << 20 : static_cast<DWORD>(bytes.size());
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
         bytes.remove_prefix(written);
@@ -54,28 +25,49 @@ bool WriteWhole(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-bool IsTransient(DWORD error) {
-    // Virus scanners and indexers open files briefly without sharing them.
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED;
-}
+class Win32FileReader : public platform::FileReader {
+  public:
+    Win32FileReader(FileHandle&& file, std::string path)
+        : file_(std::move(file)), path_(std::move(path)) {}
 
-// Moves the temporary file over the target, retrying for about half a second
-// while another program holds the target open.
-bool MoveOver(const std::wstring& from, const std::wstring& to) {
-    for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
+    platform::ReadResult Read(std::span<char> buffer) override {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+        DWORD read = 0;
+        if (!ReadFile(file_.Get(), buffer.data(), wanted, &read, nullptr)) {
+            return {0, LastError(path_)};
         }
-        const DWORD error = GetLastError();
-        if (!IsTransient(error) || attempt >= 10) {
-            SetLastError(error);
-            return false;
-        }
-        Sleep(50);
+        return {read, std::nullopt};
     }
-}
+
+  private:
+    FileHandle file_;
+    std::string path_;
+};
+
+class Win32FileWriter : public platform::FileWriter {
+  public:
+    Win32FileWriter(HANDLE file, const std::string& path) : file_(file), path_(path) {}
+
+    std::optional<FileError> Write(std::string_view bytes) override {
+        if (!WriteWhole(file_, bytes)) return LastError(path_);
+        return std::nullopt;
+    }
+
+    std::optional<FileError> WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        LARGE_INTEGER position{};
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        const LARGE_INTEGER end{};
+        if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) || !WriteWhole(file_, bytes) ||
+            !SetFilePointerEx(file_, end, nullptr, FILE_END)) {
+            return LastError(path_);
+        }
+        return std::nullopt;
+    }
+
+  private:
+    HANDLE file_;
+    const std::string& path_;
+};
 
 }  // namespace
 
@@ -84,54 +76,38 @@ bool Win32FileSystem::IsFile(const std::string& path) const {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-platform::FileReadResult Win32FileSystem::ReadAll(const std::string& path) const {
-    FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return {{}, LastError(path)};
-
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
-            return {{}, LastError(path)};
-        }
-        if (read == 0) break;
-        bytes.append(buffer, read);
-    }
-    return {std::move(bytes), std::nullopt};
+platform::OpenedFile Win32FileSystem::OpenForReading(const std::string& path) const {
+    FileHandle file(CreateFileW(
+        ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.IsValid()) return {nullptr, LastError(path)};
+    return {std::make_unique<Win32FileReader>(std::move(file), path), std::nullopt};
 }
 
-std::optional<platform::FileError> Win32FileSystem::ReplaceAll(const std::string& path,
-                                                               std::string_view bytes) {
+std::optional<FileError> Win32FileSystem::Replace(const std::string& path,
+                                                  const platform::ContentWriter& writeContent) {
     const std::wstring target = ToWide(path);
-    const std::wstring temporary = TemporaryPathBeside(target);
+    const auto separator = target.find_last_of(L"\\/");
+    const std::wstring folder =
+        separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
+    const std::wstring name =
+        separator == std::wstring::npos ? target : target.substr(separator + 1);
 
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return LastError(path);
-
-    const auto fail = [&]() -> platform::FileError {
-        const platform::FileError error = LastError(path);
-        file.Close();
-        DeleteFileW(temporary.c_str());
-        return error;
-    };
-    if (!WriteWhole(file.Get(), bytes) || !FlushFileBuffers(file.Get())) return fail();
-    if (!file.Close()) return fail();
+    TemporaryFile temporary(folder, name);
+    if (temporary.CreationError() != 0) return ErrorFor(path, temporary.CreationError());
+    Win32FileWriter writer(temporary.Get(), path);
+    if (auto error = writeContent(writer)) return error;
 
     // A read-only target cannot be replaced; the new file gets its attributes back afterwards.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool readOnly =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        return fail();
+        return LastError(path);
     }
-    if (!MoveOver(temporary, target)) {
-        const platform::FileError error = fail();
+    if (const DWORD error = temporary.MoveOver(target)) {
         if (readOnly) SetFileAttributesW(target.c_str(), attributes);
-        return error;
+        return ErrorFor(path, error);
     }
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         const DWORD kept =

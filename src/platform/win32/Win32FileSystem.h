@@ -9,9 +9,9 @@ namespace psion::win32 {
 class Win32FileSystem : public platform::FileSystem {
   public:
     bool IsFile(const std::string& path) const override;
-    platform::FileReadResult ReadAll(const std::string& path) const override;
-    std::optional<platform::FileError> ReplaceAll(const std::string& path,
-                                                  std::string_view bytes) override;
+    platform::OpenedFile OpenForReading(const std::string& path) const override;
+    std::optional<platform::FileError> Replace(
+        const std::string& path, const platform::ContentWriter& writeContent) override;
 };
 
 }  // namespace psion::win32

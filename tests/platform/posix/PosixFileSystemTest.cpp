@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/FileSizeLimit.h"
+#include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
 
 namespace psion::testing {
@@ -52,20 +53,20 @@ TEST_F(PosixFileSystemTest, IsFileHoldsOnlyForRegularFiles) {
 
 TEST_F(PosixFileSystemTest, ReadAllGivesEveryByte) {
     temp_.Write("all.bin", kAllBytes + kAllBytes);
-    const auto read = files_.ReadAll(PathOf("ALL.bin"));
+    const auto read = ReadThrough(files_, PathOf("ALL.bin"));
     EXPECT_EQ(read.error, std::nullopt);
     EXPECT_EQ(read.bytes, kAllBytes + kAllBytes);
 }
 
 TEST_F(PosixFileSystemTest, ReadAllNamesTheFileAndTheReason) {
-    auto read = files_.ReadAll(PathOf("missing.txt"));
+    auto read = ReadThrough(files_, PathOf("missing.txt"));
     ASSERT_TRUE(read.error.has_value());
     EXPECT_EQ(read.error->path, PathOf("missing.txt"));
     EXPECT_EQ(read.error->reason, "No such file or directory");
     EXPECT_EQ(read.error->Describe(), PathOf("missing.txt") + ": No such file or directory");
 
     fs::create_directory(temp_.Path() / "folder");
-    read = files_.ReadAll(PathOf("folder"));
+    read = ReadThrough(files_, PathOf("folder"));
     ASSERT_TRUE(read.error.has_value());
     EXPECT_EQ(read.error->reason, "Is a directory");
 }

@@ -7,6 +7,7 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
 #include "unitfiles/SerialConfigFile.h"
@@ -45,7 +46,7 @@ TEST_F(Win32FileSystemTest, FindsAFileUnderAnotherLetterCase) {
 
     EXPECT_TRUE(folder_.FileExists(folder_.DataFilePath("startsend.BAT")));
     EXPECT_TRUE(files_.IsFile(systemPath_ + "\\KELVO\\Psion\\STARTSEND.bat"));
-    const auto read = files_.ReadAll(folder_.DataFilePath("STARTSEND.BAT"));
+    const auto read = ReadThrough(files_, folder_.DataFilePath("STARTSEND.BAT"));
     EXPECT_FALSE(read.error);
     EXPECT_EQ(read.bytes, "@echo off\r\n");
 }
@@ -54,7 +55,7 @@ TEST_F(Win32FileSystemTest, ReportsNeitherAFolderNorAMissingFileAsAFile) {
     EXPECT_FALSE(files_.IsFile(systemPath_ + "\\kelvo\\psion"));
     EXPECT_FALSE(files_.IsFile(folder_.DataFilePath("autoexec.btf")));
 
-    const auto read = files_.ReadAll(folder_.DataFilePath("autoexec.btf"));
+    const auto read = ReadThrough(files_, folder_.DataFilePath("autoexec.btf"));
     ASSERT_TRUE(read.error);
     EXPECT_EQ(read.error->path, folder_.DataFilePath("autoexec.btf"));
     EXPECT_FALSE(read.error->reason.empty());

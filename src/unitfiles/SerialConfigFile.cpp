@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 
 #include "unitfiles/LineReader.h"
+#include "unitfiles/OutOfMemory.h"
 #include "unitfiles/OutputBuffer.h"
 #include "unitfiles/SerialLinePatcher.h"
 #include "unitfiles/TextLines.h"
@@ -90,25 +92,33 @@ std::optional<platform::FileError> CopyPatched(platform::FileReader& file,
 }  // namespace
 
 std::string ReadCommPort(const DataFolder& folder) {
-    const std::string path = folder.DataFilePath(kSendConfigFile);
-    if (!folder.FileExists(path)) return {};
-    const auto opened = folder.Files().OpenForReading(path);
-    if (opened.error) return {};
-    return ReadPortFrom(*opened.reader);
+    try {
+        const std::string path = folder.DataFilePath(kSendConfigFile);
+        if (!folder.FileExists(path)) return {};
+        const auto opened = folder.Files().OpenForReading(path);
+        if (opened.error) return {};
+        return ReadPortFrom(*opened.reader);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 std::optional<platform::FileError> PatchSerialPort(const DataFolder& folder,
                                                    const std::string& filePath,
                                                    std::string_view portName) {
-    if (!folder.FileExists(filePath)) return std::nullopt;
-    const std::string upperPort = ToUpperAscii(portName);
-    // The file is read while its replacement is written, one buffer at a time.
-    return folder.Files().Replace(
-        filePath, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
-            const auto opened = folder.Files().OpenForReading(filePath);
-            if (opened.error) return opened.error;
-            return CopyPatched(*opened.reader, replacement, upperPort);
-        });
+    try {
+        if (!folder.FileExists(filePath)) return std::nullopt;
+        const std::string upperPort = ToUpperAscii(portName);
+        // The file is read while its replacement is written, one buffer at a time.
+        return folder.Files().Replace(
+            filePath, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
+                const auto opened = folder.Files().OpenForReading(filePath);
+                if (opened.error) return opened.error;
+                return CopyPatched(*opened.reader, replacement, upperPort);
+            });
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(filePath);
+    }
 }
 
 }  // namespace psion::unitfiles

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <span>
 #include <vector>
 
 #include "unitfiles/LineReader.h"
+#include "unitfiles/OutOfMemory.h"
 #include "unitfiles/TextLines.h"
 
 namespace psion::unitfiles {
@@ -78,29 +80,39 @@ void ReadStatusLines(platform::FileReader& file, UnitStatus& status) {
 }  // namespace
 
 UnitStatus ReadUnitStatus(const DataFolder& folder) {
-    const std::string path = folder.DataFilePath(kUnitBatchFile);
-    if (!folder.FileExists(path)) return {};
     UnitStatus status;
-    status.found = true;
-    const auto opened = folder.Files().OpenForReading(path);
-    // A file that exists but cannot be read still counts as found, with no texts.
-    if (opened.error) return status;
-    ReadStatusLines(*opened.reader, status);
+    try {
+        const std::string path = folder.DataFilePath(kUnitBatchFile);
+        if (!folder.FileExists(path)) return {};
+        status.found = true;
+        const auto opened = folder.Files().OpenForReading(path);
+        // A file that exists but cannot be read still counts as found, with no texts.
+        if (opened.error) return status;
+        ReadStatusLines(*opened.reader, status);
+    } catch (const std::bad_alloc&) {
+        status.readerType.clear();
+        status.destination.clear();
+    }
     return status;
 }
 
 std::optional<platform::FileError> WriteUnitBatchFile(const DataFolder& folder, int unitTypeIndex,
                                                       int destinationIndex) {
-    std::vector<std::string> lines{"setdef am5", "setdef ab2"};
-    if (InRange(unitTypeIndex, kUnitTypes.size())) {
-        const UnitType& row = kUnitTypes[static_cast<std::size_t>(unitTypeIndex)];
-        lines.emplace_back(row.remLine);
-        if (InRange(destinationIndex, row.linkLines.size())) {
-            lines.emplace_back(row.linkLines[static_cast<std::size_t>(destinationIndex)]);
+    const std::string path = folder.DataFilePath(kUnitBatchFile);
+    try {
+        std::vector<std::string> lines{"setdef am5", "setdef ab2"};
+        if (InRange(unitTypeIndex, kUnitTypes.size())) {
+            const UnitType& row = kUnitTypes[static_cast<std::size_t>(unitTypeIndex)];
+            lines.emplace_back(row.remLine);
+            if (InRange(destinationIndex, row.linkLines.size())) {
+                lines.emplace_back(row.linkLines[static_cast<std::size_t>(destinationIndex)]);
+            }
         }
+        lines.emplace_back("pdc");
+        return folder.Files().ReplaceAll(path, JoinLines(lines));
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(path);
     }
-    lines.emplace_back("pdc");
-    return folder.Files().ReplaceAll(folder.DataFilePath(kUnitBatchFile), JoinLines(lines));
 }
 
 }  // namespace psion::unitfiles

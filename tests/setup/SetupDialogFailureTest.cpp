@@ -155,6 +155,19 @@ TEST_F(SetupDialogFailure, AtTheReceiveFileDoesNotClaimAMissingSendFile) {
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
 }
 
+TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileStopsThereAndTheProgramGoesOn) {
+    h.files.RunOutOfMemoryReading("s_psion.conf");
+    Save();
+
+    ExpectFailureMessage("s_psion.conf", "Not enough memory", "Already rewritten: autoexec.btf");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
+    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3)
+        << "no temporary file is left";
+}
+
 TEST_F(SetupDialogFailure, SavingAgainOnceTheFileIsFreeCompletes) {
     h.files.FailWritesTo("r_psion.conf");
     Save();

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,17 +20,29 @@
 
 namespace psion::testing {
 
+// A reader that finds no memory left for its work.
+class OutOfMemoryReader : public platform::FileReader {
+  public:
+    platform::ReadResult Read(std::span<char>) override { throw std::bad_alloc(); }
+};
+
 // The real file layer, except that replacing the one file named by FailWritesTo
-// fails the way a locked file would, before anything is written.
+// fails the way a locked file would, before anything is written, and reading
+// the one named by RunOutOfMemoryReading runs out of memory.
 class FaultyFileSystem : public platform::FileSystem {
   public:
     explicit FaultyFileSystem(platform::FileSystem& real) : real_(real) {}
 
     void FailWritesTo(std::string fileName) { failing_ = std::move(fileName); }
+    void RunOutOfMemoryReading(std::string fileName) { outOfMemory_ = std::move(fileName); }
 
     bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
     platform::OpenedFile OpenForReading(const std::string& path) const override {
-        return real_.OpenForReading(path);
+        auto opened = real_.OpenForReading(path);
+        if (!opened.error && outOfMemory_ && path.ends_with("\\" + *outOfMemory_)) {
+            opened.reader = std::make_unique<OutOfMemoryReader>();
+        }
+        return opened;
     }
     std::optional<platform::FileError> Replace(const std::string& path,
                                                const platform::ContentWriter& write) override {
@@ -42,6 +55,7 @@ class FaultyFileSystem : public platform::FileSystem {
   private:
     platform::FileSystem& real_;
     std::optional<std::string> failing_;
+    std::optional<std::string> outOfMemory_;
 };
 
 // 7 March 2026; its code, worked out by hand in SetupCodeTest.cpp.

@@ -217,6 +217,30 @@ TEST_F(SerialConfigFileTest, AnUnreadableFileIsReportedAndNotWritten) {
     EXPECT_EQ(ReadCommPort(folder), "");
 }
 
+TEST_F(SerialConfigFileTest, AReadThatFailsOrRunsOutOfMemoryIsAFailedReadAndWritesNothing) {
+    const std::string bytes = "serial1=directserial port:COM1\r\n";
+    WriteDataFile(kSend, bytes);
+    const std::pair<ReadFault, const char*> faults[] = {
+        {ReadFault::Fails, "Input/output error"},
+        {ReadFault::OutOfMemory, "Not enough memory"},
+    };
+    for (const auto& [fault, reason] : faults) {
+        SCOPED_TRACE(reason);
+        ProbedFileSystem probed(*files_);
+        probed.fault = fault;
+        const unitfiles::DataFolder folder(probed, systemPath_);
+        const auto error = PatchSerialPort(folder, SendPath(), "Com3");
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->path, SendPath());
+        EXPECT_EQ(error->reason, reason);
+        EXPECT_EQ(ReadDataFile(kSend), bytes);
+        EXPECT_EQ(EntriesInDataFolder(), 1);
+        EXPECT_EQ(ReadCommPort(folder), "");
+        // The program goes on: the next operation works as usual.
+        EXPECT_EQ(ReadCommPort(folder_), "COM1");
+    }
+}
+
 // A size limit on writes exists on POSIX only; the Windows file layer has its own
 // failed-replace tests.
 #ifndef _WIN32

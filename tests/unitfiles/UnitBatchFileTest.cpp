@@ -159,6 +159,20 @@ TEST_F(UnitBatchFileTest, LinesBeyondTheStatusReadLimitAreCutThere) {
     EXPECT_EQ(status.destination, "");
 }
 
+TEST_F(UnitBatchFileTest, AStatusReadThatFailsOrRunsOutOfMemoryIsFoundWithEmptyTexts) {
+    WriteDataFile(kBatch, "a\r\nb\r\nrem MX Version\r\nlink -sTTY:A\r\npdc\r\n");
+    for (const ReadFault fault : {ReadFault::Fails, ReadFault::OutOfMemory}) {
+        ProbedFileSystem probed(*files_);
+        probed.fault = fault;
+        const unitfiles::DataFolder folder(probed, systemPath_);
+        const auto status = ReadUnitStatus(folder);
+        EXPECT_TRUE(status.found);
+        EXPECT_EQ(status.readerType, "");
+        EXPECT_EQ(status.destination, "");
+    }
+    EXPECT_EQ(ReadUnitStatus(folder_).readerType, "MX Version");
+}
+
 TEST_F(UnitBatchFileTest, ShortFilesReadTheirMissingLinesAsEmptyText) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""}, {"one\r\n", ""}, {"one\r\ntwo\r\n", ""}, {"one\r\ntwo\r\nrem Short", "Short"}};

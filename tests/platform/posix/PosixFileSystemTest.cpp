@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <new>
 #include <string>
 
 #include "support/FileSizeLimit.h"
@@ -145,6 +146,19 @@ TEST_F(PosixFileSystemTest, AMissingFolderIsReportedAndNotCreated) {
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "No such file or directory");
     EXPECT_EQ(EntriesInFolder(), 0);
+}
+
+TEST_F(PosixFileSystemTest, AnExceptionWhileWritingLeavesTheOriginalAndNoTemporaryFile) {
+    const auto file = temp_.Write("keep.conf", "original");
+    EXPECT_THROW(
+        files_.Replace(file.string(),
+                       [](platform::FileWriter& out) -> std::optional<platform::FileError> {
+                           out.Write("half");
+                           throw std::bad_alloc();
+                       }),
+        std::bad_alloc);
+    EXPECT_EQ(ReadBytes(file), "original");
+    EXPECT_EQ(EntriesInFolder(), 1);
 }
 
 }  // namespace

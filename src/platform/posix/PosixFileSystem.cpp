@@ -19,8 +19,17 @@ namespace {
 
 using platform::FileError;
 
+constexpr const char* kNotARegularFile = "Not a regular file";
+
 FileError ErrorFor(const std::string& path, int errorNumber) {
     return FileError{path, std::strerror(errorNumber)};
+}
+
+// Only a regular file is a unit file; a folder keeps the system's own wording.
+std::optional<FileError> RegularFileCheck(const std::string& path, const struct stat& info) {
+    if (S_ISREG(info.st_mode)) return std::nullopt;
+    if (S_ISDIR(info.st_mode)) return ErrorFor(path, EISDIR);
+    return FileError{path, kNotARegularFile};
 }
 
 class PosixFileReader : public platform::FileReader {
@@ -122,8 +131,15 @@ bool PosixFileSystem::IsFile(const std::string& path) const {
 
 platform::OpenedFile PosixFileSystem::OpenForReading(const std::string& path) const {
     const std::string native = MapToNativePath(path);
-    Descriptor fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking, so that a pipe or device put in the file's place cannot hold
+    // the open; what was opened is checked on the descriptor itself.
+    Descriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.Valid()) return {nullptr, ErrorFor(native, errno)};
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) return {nullptr, ErrorFor(native, errno)};
+    if (auto error = RegularFileCheck(native, info)) return {nullptr, error};
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
     ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return {std::make_unique<PosixFileReader>(std::move(fd), native), std::nullopt};
 }
@@ -136,8 +152,8 @@ std::optional<FileError> PosixFileSystem::Replace(const std::string& path,
 
     struct stat original {};
     const bool replacing = ::stat(target.c_str(), &original) == 0;
-    if (replacing && !S_ISREG(original.st_mode)) {
-        return ErrorFor(target, S_ISDIR(original.st_mode) ? EISDIR : EINVAL);
+    if (replacing) {
+        if (auto error = RegularFileCheck(target, original)) return error;
     }
 
     TemporaryFile temporary(folder, name);

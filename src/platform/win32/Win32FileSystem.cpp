@@ -12,6 +12,8 @@ namespace {
 
 using platform::FileError;
 
+constexpr const char* kNotARegularFile = "Not a regular file";
+
 FileError ErrorFor(const std::string& path, DWORD error) { return {path, ErrorText(error)}; }
 FileError LastError(const std::string& path) { return ErrorFor(path, GetLastError()); }
 
@@ -81,6 +83,10 @@ platform::OpenedFile Win32FileSystem::OpenForReading(const std::string& path) co
         ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.IsValid()) return {nullptr, LastError(path)};
+    // A device or pipe in the file's place is refused before it is read.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        return {nullptr, FileError{path, kNotARegularFile}};
+    }
     return {std::make_unique<Win32FileReader>(std::move(file), path), std::nullopt};
 }
 

@@ -4,12 +4,17 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <string>
 
+#include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
+#include "unitfiles/DataFolder.h"
+#include "unitfiles/SerialConfigFile.h"
+#include "unitfiles/UnitBatchFile.h"
 
 namespace psion::testing {
 namespace {
@@ -146,6 +151,110 @@ TEST_F(PosixFileSystemTest, AMissingFolderIsReportedAndNotCreated) {
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "No such file or directory");
     EXPECT_EQ(EntriesInFolder(), 0);
+}
+
+// Something other than a regular file, put where a unit file was found.
+struct StandIn {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* reason;
+};
+
+// The native file layer, except that the file named by ReplaceAfterCheck gives
+// way to a stand-in right after its existence has been confirmed.
+class SwapAfterCheck : public platform::FileSystem {
+  public:
+    explicit SwapAfterCheck(platform::FileSystem& real) : real_(real) {}
+    void ReplaceAfterCheck(fs::path file, const StandIn& standIn) {
+        file_ = std::move(file);
+        standIn_ = &standIn;
+    }
+    bool IsFile(const std::string& path) const override {
+        const bool exists = real_.IsFile(path);
+        if (exists && standIn_ != nullptr && path.ends_with(file_.filename().string())) {
+            fs::remove(file_);
+            standIn_->make(file_);
+        }
+        return exists;
+    }
+    platform::OpenedFile OpenForReading(const std::string& path) const override {
+        return real_.OpenForReading(path);
+    }
+    std::optional<platform::FileError> Replace(const std::string& path,
+                                               const platform::ContentWriter& write) override {
+        return real_.Replace(path, write);
+    }
+
+  private:
+    platform::FileSystem& real_;
+    fs::path file_;
+    const StandIn* standIn_ = nullptr;
+};
+
+const StandIn kStandIns[] = {
+    {"a FIFO", [](const fs::path& file) { ::mkfifo(file.c_str(), 0666); }, "Not a regular file"},
+    {"/dev/zero", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); },
+     "Not a regular file"},
+    {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "Is a directory"},
+};
+
+TEST_F(PosixFileSystemTest, SomethingPutInAUnitFilesPlaceAfterTheCheckIsAFailedReadNotAHang) {
+    const auto dataFolder = temp_.Path() / "kelvo" / "psion";
+    for (const StandIn& standIn : kStandIns) {
+        SCOPED_TRACE(standIn.what);
+        fs::remove_all(dataFolder);
+        temp_.Write("kelvo/psion/autoexec.btf", "a\r\nb\r\nrem MX Version\r\nlink\r\n");
+        temp_.Write("kelvo/psion/s_psion.conf", "serial1=directserial port:COM1\r\n");
+        // In a child, so that a read that never ends fails the test instead of hanging it.
+        const auto outcome = RunInChild(
+            [&] {
+                SwapAfterCheck files(files_);
+                const std::string systemPath = temp_.Path().string();
+                const unitfiles::DataFolder folder(files, systemPath);
+
+                files.ReplaceAfterCheck(dataFolder / "autoexec.btf", standIn);
+                const auto status = unitfiles::ReadUnitStatus(folder);
+                EXPECT_TRUE(status.found);
+                EXPECT_EQ(status.readerType, "");
+                EXPECT_EQ(status.destination, "");
+
+                files.ReplaceAfterCheck(dataFolder / "s_psion.conf", standIn);
+                EXPECT_EQ(unitfiles::ReadCommPort(folder), "");
+
+                fs::remove_all(dataFolder / "s_psion.conf");
+                temp_.Write("kelvo/psion/s_psion.conf", "serial1=directserial port:COM1\r\n");
+                files.ReplaceAfterCheck(dataFolder / "s_psion.conf", standIn);
+                const auto error = unitfiles::PatchSerialPort(
+                    folder, folder.DataFilePath(unitfiles::kSendConfigFile), "Com3");
+                EXPECT_TRUE(error.has_value());
+                if (error) {
+                    EXPECT_EQ(error->reason, standIn.reason);
+                }
+                return ::testing::Test::HasFailure() ? 1 : 0;
+            },
+            std::chrono::seconds(20));
+        EXPECT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
+        EXPECT_FALSE(fs::is_regular_file(dataFolder / "s_psion.conf")) << "the stand-in stays";
+        EXPECT_EQ(std::distance(fs::directory_iterator(dataFolder), {}), 2);
+    }
+}
+
+TEST_F(PosixFileSystemTest, OpenForReadingRefusesWhatIsNotARegularFile) {
+    ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0666), 0);
+    const auto outcome = RunInChild(
+        [&] {
+            for (const std::string& path : {PathOf("fifo"), std::string("/dev/zero")}) {
+                SCOPED_TRACE(path);
+                const auto opened = files_.OpenForReading(path);
+                EXPECT_TRUE(opened.error.has_value());
+                if (!opened.error) continue;
+                EXPECT_EQ(opened.error->path, path);
+                EXPECT_EQ(opened.error->reason, "Not a regular file");
+            }
+            return ::testing::Test::HasFailure() ? 1 : 0;
+        },
+        std::chrono::seconds(20));
+    EXPECT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
 }
 
 TEST_F(PosixFileSystemTest, AnExceptionWhileWritingLeavesTheOriginalAndNoTemporaryFile) {

@@ -134,5 +134,14 @@ TEST_F(Win32FileSystemTest, ReplacesAReadOnlyFileAndKeepsItReadOnly) {
     SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);  // lets TempDir remove it
 }
 
+TEST_F(Win32FileSystemTest, RefusesToReadADeviceInAFilesPlace) {
+    for (const char* device : {"NUL", "\\\\.\\NUL"}) {
+        SCOPED_TRACE(device);
+        const auto opened = files_.OpenForReading(device);
+        ASSERT_TRUE(opened.error);
+        EXPECT_EQ(opened.error->reason, "Not a regular file");
+    }
+}
+
 }  // namespace
 }  // namespace psion::testing

@@ -16,6 +16,7 @@
 #include "setup/SetupDialogHarness.h"
 #ifndef _WIN32
 #include "platform/posix/ProcessStartup.h"
+#include "support/ChildProcess.h"
 #endif
 
 namespace psion::testing {
@@ -167,6 +168,26 @@ TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileStopsThereAndTheProgram
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3)
         << "no temporary file is left";
 }
+
+#ifndef _WIN32
+TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserMayWrite) {
+    if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to act as the user nobody";
+    std::filesystem::permissions(h.folder, std::filesystem::perms::all);
+    const auto outcome = RunInChild([&] {
+        if (!BecomeNobody()) return 2;
+        Save();
+        ExpectFailureMessage("autoexec.btf", "Permission denied", "No file has been changed.");
+        ExpectDialogKeptAsItWas();
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    ASSERT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
+
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
+    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
+}
+#endif
 
 TEST_F(SetupDialogFailure, SavingAgainOnceTheFileIsFreeCompletes) {
     h.files.FailWritesTo("r_psion.conf");

@@ -2,6 +2,8 @@
 
 #include "support/ChildProcess.h"
 
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +50,25 @@ ChildOutcome RunInChild(const std::function<int()>& body, std::chrono::milliseco
     if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
     return outcome;
+}
+
+bool CanSwitchUser() { return ::geteuid() == 0 && ::getpwnam("nobody") != nullptr; }
+
+uid_t NobodyUser() {
+    const passwd* user = ::getpwnam("nobody");
+    return user != nullptr ? user->pw_uid : static_cast<uid_t>(65534);
+}
+
+gid_t NobodyGroup() {
+    const group* nogroup = ::getgrnam("nogroup");
+    return nogroup != nullptr ? nogroup->gr_gid : static_cast<gid_t>(65534);
+}
+
+bool BecomeNobody() {
+    const gid_t group = NobodyGroup();
+    const uid_t user = NobodyUser();
+    return ::setgroups(0, nullptr) == 0 && ::setresgid(group, group, group) == 0 &&
+           ::setresuid(user, user, user) == 0 && ::geteuid() == user;
 }
 
 }  // namespace psion::testing

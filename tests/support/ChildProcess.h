@@ -2,6 +2,8 @@
 
 #ifndef _WIN32
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -21,6 +23,17 @@ struct ChildOutcome {
 // ids and crashes of the child do not reach the test program.
 ChildOutcome RunInChild(const std::function<int()>& body,
                         std::chrono::milliseconds limit = std::chrono::seconds(60));
+
+// True when this process may act as another user (it runs as root).
+bool CanSwitchUser();
+
+// Makes the calling process the user "nobody" with the group "nogroup" and no
+// others; false when that is not possible.
+bool BecomeNobody();
+
+// The ids of "nobody" and "nogroup".
+uid_t NobodyUser();
+gid_t NobodyGroup();
 
 }  // namespace psion::testing
 

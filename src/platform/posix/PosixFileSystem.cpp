@@ -112,13 +112,32 @@ void SyncFolder(const std::string& folder) {
     if (dir.Valid()) ::fsync(dir.Get());
 }
 
-// Gives the new file the original's permission bits. Only a privileged
-// process can hand the file back to its owner; the permission bits are what matters.
-std::optional<FileError> KeepMode(int fd, const std::string& target, const struct stat& original) {
-    if (::fchmod(fd, original.st_mode & 07777) != 0) return ErrorFor(target, errno);
-    if (original.st_uid != ::geteuid() || original.st_gid != ::getegid()) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, original.st_uid, original.st_gid);
+// The replacement may only do what an in-place write could: the user must be
+// allowed to write the file itself, not merely its folder.
+std::optional<FileError> InPlaceWriteCheck(const std::string& target, const struct stat& original) {
+    if (auto error = RegularFileCheck(target, original)) return error;
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return ErrorFor(target, errno);
     }
+    return std::nullopt;
+}
+
+// Gives the new file the original's owner, group and permission bits. The
+// owner comes first, since changing it clears the set-user-ID and set-group-ID
+// bits. A file whose owner or group cannot be kept is not replaced.
+std::optional<FileError> KeepOwnerAndMode(int fd, const std::string& target,
+                                          const struct stat& original) {
+    struct stat created {};
+    if (::fstat(fd, &created) != 0) return ErrorFor(target, errno);
+    if (created.st_uid != original.st_uid || created.st_gid != original.st_gid) {
+        const uid_t owner = created.st_uid != original.st_uid ? original.st_uid : uid_t(-1);
+        const gid_t group = created.st_gid != original.st_gid ? original.st_gid : gid_t(-1);
+        if (::fchown(fd, owner, group) != 0) {
+            return FileError{target, std::string(std::strerror(errno)) +
+                                         " (its owner or group could not be kept)"};
+        }
+    }
+    if (::fchmod(fd, original.st_mode & 07777) != 0) return ErrorFor(target, errno);
     return std::nullopt;
 }
 
@@ -153,13 +172,13 @@ std::optional<FileError> PosixFileSystem::Replace(const std::string& path,
     struct stat original {};
     const bool replacing = ::stat(target.c_str(), &original) == 0;
     if (replacing) {
-        if (auto error = RegularFileCheck(target, original)) return error;
+        if (auto error = InPlaceWriteCheck(target, original)) return error;
     }
 
     TemporaryFile temporary(folder, name);
     if (temporary.CreationError() != 0) return ErrorFor(target, temporary.CreationError());
     if (replacing) {
-        if (auto error = KeepMode(temporary.Get(), target, original)) return error;
+        if (auto error = KeepOwnerAndMode(temporary.Get(), target, original)) return error;
     }
     PosixFileWriter writer(temporary.Get(), target);
     if (auto error = writeContent(writer)) return error;

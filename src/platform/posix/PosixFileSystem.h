@@ -6,7 +6,7 @@ namespace psion::posix {
 
 // Files through POSIX calls. A file is replaced by writing its new content into
 // a temporary file in the same folder, flushing it and renaming it over the
-// original, with the original's permission bits.
+// original, with the original's owner, group and permission bits.
 class PosixFileSystem : public platform::FileSystem {
   public:
     bool IsFile(const std::string& path) const override;

@@ -71,6 +71,43 @@ class Win32FileWriter : public platform::FileWriter {
     const std::string& path_;
 };
 
+struct ExistingFile {
+    bool exists = false;
+    DWORD attributes = 0;
+    std::optional<FileError> error;
+};
+
+// A file is replaced only where it could have been rewritten in place: it is
+// opened for writing, as an in-place write would open it, so that a read-only
+// file or one the user may not write is refused in the system's own words.
+// Another program that holds the file without sharing it gets about half a
+// second to let go.
+ExistingFile CheckWritableInPlace(const std::wstring& target, const std::string& path) {
+    FileHandle file;
+    for (int attempt = 0;; ++attempt) {
+        file.Reset(CreateFileW(target.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.IsValid()) break;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return {};
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
+            return {false, 0, ErrorFor(path, error)};
+        }
+        Sleep(50);
+    }
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+        return {true, 0, FileError{path, kNotARegularFile}};
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file.Get(), &information)) return {true, 0, LastError(path)};
+    // Windows refuses to open a read-only file for writing in these words; a
+    // privileged user under Wine gets it opened all the same.
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return {true, 0, ErrorFor(path, ERROR_ACCESS_DENIED)};
+    }
+    return {true, information.dwFileAttributes, std::nullopt};
+}
+
 }  // namespace
 
 bool Win32FileSystem::IsFile(const std::string& path) const {
@@ -99,26 +136,19 @@ std::optional<FileError> Win32FileSystem::Replace(const std::string& path,
     const std::wstring name =
         separator == std::wstring::npos ? target : target.substr(separator + 1);
 
+    const ExistingFile existing = CheckWritableInPlace(target, path);
+    if (existing.error) return existing.error;
+
     TemporaryFile temporary(folder, name);
     if (temporary.CreationError() != 0) return ErrorFor(path, temporary.CreationError());
     Win32FileWriter writer(temporary.Get(), path);
     if (auto error = writeContent(writer)) return error;
+    if (const DWORD error = temporary.MoveOver(target)) return ErrorFor(path, error);
 
-    // A read-only target cannot be replaced; the new file gets its attributes back afterwards.
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool readOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly && !SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        return LastError(path);
-    }
-    if (const DWORD error = temporary.MoveOver(target)) {
-        if (readOnly) SetFileAttributesW(target.c_str(), attributes);
-        return ErrorFor(path, error);
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (existing.exists) {
         const DWORD kept =
-            attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+            existing.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
         SetFileAttributesW(target.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
     }
     return std::nullopt;

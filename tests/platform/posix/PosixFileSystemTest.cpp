@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -95,6 +96,8 @@ TEST_F(PosixFileSystemTest, ReplaceAllReplacesTheFileFoundWithoutRegardToCase) {
 TEST_F(PosixFileSystemTest, ReplaceAllKeepsThePermissionBits) {
     for (mode_t mode : {0640, 0755, 0600, 0444}) {
         SCOPED_TRACE(mode);
+        // Only root may rewrite a read-only file in place, so only root may replace it.
+        if (mode == 0444 && ::geteuid() != 0) continue;
         const auto file = temp_.Write("kept.txt", "old");
         fs::permissions(file, static_cast<fs::perms>(mode));
         EXPECT_EQ(files_.ReplaceAll(file.string(), "new"), std::nullopt);
@@ -151,6 +154,79 @@ TEST_F(PosixFileSystemTest, AMissingFolderIsReportedAndNotCreated) {
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "No such file or directory");
     EXPECT_EQ(EntriesInFolder(), 0);
+}
+
+// The owner and group of a file, as the file system records them.
+std::pair<uid_t, gid_t> OwnerOf(const fs::path& file) {
+    struct stat info {};
+    EXPECT_EQ(::stat(file.c_str(), &info), 0);
+    return {info.st_uid, info.st_gid};
+}
+
+TEST_F(PosixFileSystemTest, ReplaceAllKeepsTheOwnerGroupAndSpecialBits) {
+    if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to give the file to another user";
+    const auto file = temp_.Write("owned.conf", "old");
+    ASSERT_EQ(::chown(file.c_str(), NobodyUser(), NobodyGroup()), 0);
+    // The owner is set before the mode, which changing the owner would clear.
+    fs::permissions(file, static_cast<fs::perms>(06750));
+    EXPECT_EQ(files_.ReplaceAll(file.string(), "new"), std::nullopt);
+    EXPECT_EQ(ReadBytes(file), "new");
+    EXPECT_EQ(OwnerOf(file), std::make_pair(NobodyUser(), NobodyGroup()));
+    EXPECT_EQ(ModeOf(file.string()), 06750u);
+}
+
+TEST_F(PosixFileSystemTest, AsAnotherUserOnlyWhatThatUserCouldRewriteInPlaceIsReplaced) {
+    if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to act as the user nobody";
+    // A folder that everyone may write, so only the files' own rights decide.
+    fs::permissions(temp_.Path(), fs::perms::all);
+    struct Case {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        mode_t mode;
+        const char* refusal;  // nullptr when the file is replaced
+    };
+    const Case cases[] = {
+        {"read-only.conf", NobodyUser(), NobodyGroup(), 0444, "Permission denied"},
+        {"roots.conf", 0, 0, 0644, "Permission denied"},
+        // Writable, but replacing it would hand root's file to nobody.
+        {"roots-writable.conf", 0, 0, 0666,
+         "Operation not permitted (its owner or group could not be kept)"},
+        {"own.conf", NobodyUser(), NobodyGroup(), 0640, nullptr},
+    };
+    for (const Case& file : cases) {
+        const auto path = temp_.Write(file.name, "old bytes");
+        ASSERT_EQ(::chown(path.c_str(), file.owner, file.group), 0);
+        fs::permissions(path, static_cast<fs::perms>(file.mode));
+    }
+
+    const auto outcome = RunInChild([&] {
+        if (!BecomeNobody()) return 2;
+        posix::PosixFileSystem files;
+        for (const Case& file : cases) {
+            SCOPED_TRACE(file.name);
+            const auto error = files.ReplaceAll(PathOf(file.name), "new bytes");
+            if (file.refusal == nullptr) {
+                EXPECT_EQ(error, std::nullopt) << error->Describe();
+                continue;
+            }
+            EXPECT_TRUE(error.has_value());
+            if (!error) continue;
+            EXPECT_EQ(error->path, PathOf(file.name));
+            EXPECT_EQ(error->reason, file.refusal);
+        }
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    ASSERT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
+
+    for (const Case& file : cases) {
+        SCOPED_TRACE(file.name);
+        const auto path = temp_.Path() / file.name;
+        EXPECT_EQ(ReadBytes(path), file.refusal == nullptr ? "new bytes" : "old bytes");
+        EXPECT_EQ(OwnerOf(path), std::make_pair(file.owner, file.group));
+        EXPECT_EQ(ModeOf(path.string()), file.mode);
+    }
+    EXPECT_EQ(EntriesInFolder(), 4);
 }
 
 // Something other than a regular file, put where a unit file was found.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Text.h"
 #include "support/NativePlatform.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
@@ -119,19 +120,33 @@ TEST_F(Win32FileSystemTest, FailedCreateInAMissingFolderLeavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "kelvo" / "missing"));
 }
 
-TEST_F(Win32FileSystemTest, ReplacesAReadOnlyFileAndKeepsItReadOnly) {
-    const auto file = WriteDataFile("r_psion.conf", "serial1=directserial port:COM1\r\n");
+TEST_F(Win32FileSystemTest, RefusesAReadOnlyFileInTheSystemsWordsAndLeavesIt) {
+    const std::string original = "serial1=directserial port:COM1\r\n";
+    const auto file = WriteDataFile("r_psion.conf", original);
     ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
 
     const auto error = files_.ReplaceAll(folder_.DataFilePath("r_psion.conf"),
                                          "serial1=directserial port:COM2\r\n");
 
-    EXPECT_FALSE(error) << error->Describe();
-    EXPECT_EQ(ReadBytes(file), "serial1=directserial port:COM2\r\n");
+    // The words of an in-place write refused by Windows.
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path, folder_.DataFilePath("r_psion.conf"));
+    EXPECT_EQ(error->reason, win32::ErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(file), original);
     const DWORD attributes = GetFileAttributesW(file.wstring().c_str());
     EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"r_psion.conf"});
     SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);  // lets TempDir remove it
+}
+
+TEST_F(Win32FileSystemTest, KeepsTheHiddenAttributeOfAReplacedFile) {
+    const auto file = WriteDataFile("s_psion.conf", "old\r\n");
+    ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("s_psion.conf"), "new\r\n"));
+
+    EXPECT_EQ(ReadBytes(file), "new\r\n");
+    EXPECT_NE(GetFileAttributesW(file.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
 TEST_F(Win32FileSystemTest, RefusesToReadADeviceInAFilesPlace) {

@@ -174,8 +174,9 @@ std::optional<FileError> PosixFileSystem::Replace(const std::string& path,
     if (replacing) {
         if (auto error = InPlaceWriteCheck(target, original)) return error;
     }
+    RemoveLeftoverTemporaryFiles(folder, name);
 
-    TemporaryFile temporary(folder, name);
+    TemporaryFile temporary(folder, name, temporaryFiles_);
     if (temporary.CreationError() != 0) return ErrorFor(target, temporary.CreationError());
     if (replacing) {
         if (auto error = KeepOwnerAndMode(temporary.Get(), target, original)) return error;

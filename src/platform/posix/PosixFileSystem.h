@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/TemporaryFile.h"
 
 namespace psion::posix {
 
@@ -9,10 +10,16 @@ namespace psion::posix {
 // original, with the original's owner, group and permission bits.
 class PosixFileSystem : public platform::FileSystem {
   public:
+    explicit PosixFileSystem(TemporaryFiles temporaryFiles = TemporaryFiles::UnnamedWhereSupported)
+        : temporaryFiles_(temporaryFiles) {}
+
     bool IsFile(const std::string& path) const override;
     platform::OpenedFile OpenForReading(const std::string& path) const override;
     std::optional<platform::FileError> Replace(
         const std::string& path, const platform::ContentWriter& writeContent) override;
+
+  private:
+    TemporaryFiles temporaryFiles_;
 };
 
 }  // namespace psion::posix

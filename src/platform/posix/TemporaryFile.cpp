@@ -1,22 +1,75 @@
 #include "platform/posix/TemporaryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <random>
+#include <charconv>
+#include <climits>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 namespace psion::posix {
 
-TemporaryFile::TemporaryFile(std::string folder, std::string fileName)
+namespace {
+
+constexpr std::string_view kSuffix = ".tmp";
+
+// Another process that removes leftovers sees from the lock that this file is
+// still being written, even where it cannot see the writer's process.
+void HoldWriteLock(int fd) { ::flock(fd, LOCK_EX | LOCK_NB); }
+
+// The writer's process id when the name has the temporary pattern of that file.
+std::optional<pid_t> WriterOf(std::string_view name, std::string_view fileName) {
+    if (name.size() < 2 + fileName.size() + kSuffix.size() || name[0] != '.' ||
+        name.substr(1, fileName.size()) != fileName || name[1 + fileName.size()] != '.' ||
+        !name.ends_with(kSuffix)) {
+        return std::nullopt;
+    }
+    const std::string_view middle =
+        name.substr(2 + fileName.size(), name.size() - 2 - fileName.size() - kSuffix.size());
+    const auto dash = middle.find('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    const std::string_view pidText = middle.substr(0, dash);
+    const std::string_view counter = middle.substr(dash + 1);
+    auto allDigits = [](std::string_view text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!allDigits(pidText) || !allDigits(counter)) return std::nullopt;
+    pid_t pid = 0;
+    const auto parsed = std::from_chars(pidText.data(), pidText.data() + pidText.size(), pid);
+    if (parsed.ec != std::errc() || pid <= 0) return std::nullopt;
+    return pid;
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(std::string folder, std::string fileName, TemporaryFiles kind)
     : folder_(std::move(folder)), fileName_(std::move(fileName)) {
+    // An unnamed file can only be given a name through /proc.
+    if (kind == TemporaryFiles::UnnamedWhereSupported && ::access("/proc/self/fd", X_OK) == 0) {
+        // A new file gets the usual permissions less the umask, like any created file.
+        fd_ = Descriptor(::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (fd_.Valid()) {
+            HoldWriteLock(fd_.Get());
+            return;
+        }
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = NextName();
-        // A new file gets the usual permissions less the umask, like any created file.
         fd_ = Descriptor(
             ::open(PathOf(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
         if (fd_.Valid()) {
             name_ = name;
+            HoldWriteLock(fd_.Get());
             return;
         }
         if (errno != EEXIST) break;
@@ -29,15 +82,44 @@ TemporaryFile::~TemporaryFile() {
 }
 
 std::string TemporaryFile::NextName() const {
-    static std::mt19937_64 random{std::random_device{}()};
-    return "." + fileName_ + ".tmp-" + std::to_string(random() % 1000000000);
+    static std::atomic<unsigned> counter{0};
+    return "." + fileName_ + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) +
+           std::string(kSuffix);
 }
 
 int TemporaryFile::MoveOver(const std::string& target) {
+    if (name_.empty()) {
+        // The unnamed file gets its name only now, right before the rename.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.Get());
+        for (int attempt = 0; name_.empty(); ++attempt) {
+            const std::string name = NextName();
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, PathOf(name).c_str(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                name_ = name;
+            } else if (errno != EEXIST || attempt >= 100) {
+                return errno;
+            }
+        }
+    }
     if (!fd_.Close()) return errno;
     if (::rename(PathOf(name_).c_str(), target.c_str()) != 0) return errno;
     name_.clear();
     return 0;
+}
+
+void RemoveLeftoverTemporaryFiles(const std::string& folder, const std::string& fileName) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const auto writer = WriterOf(entry->d_name, fileName);
+        if (!writer || ProcessRuns(*writer)) continue;
+        const Descriptor file(::openat(::dirfd(dir.get()), entry->d_name,
+                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat info {};
+        if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+        ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
 }
 
 }  // namespace psion::posix

@@ -6,12 +6,21 @@
 
 namespace psion::posix {
 
+enum class TemporaryFiles {
+    // Unnamed (O_TMPFILE) where the file system supports it, named otherwise.
+    UnnamedWhereSupported,
+    // Always named, as on file systems without unnamed files.
+    Named,
+};
+
 // The new content of a file, written in the file's own folder and moved over
-// it only once complete. Whatever has not been moved over the file is removed
-// when this goes out of scope.
+// it only once complete. A named one is called ".<file>.<pid>-<n>.tmp", so
+// that a later write can tell whether its writer still runs. Whatever has not
+// been moved over the file is removed when this goes out of scope; an unnamed
+// one leaves nothing behind even when the process is killed.
 class TemporaryFile {
   public:
-    TemporaryFile(std::string folder, std::string fileName);
+    TemporaryFile(std::string folder, std::string fileName, TemporaryFiles kind);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -30,9 +39,13 @@ class TemporaryFile {
 
     std::string folder_;
     std::string fileName_;
-    std::string name_;  // empty once moved
+    std::string name_;  // empty while the file has no name
     Descriptor fd_;
     int creationError_ = 0;
 };
+
+// Removes the named temporary files of writes of that file whose process no
+// longer runs and which no one holds open, and nothing else.
+void RemoveLeftoverTemporaryFiles(const std::string& folder, const std::string& fileName);
 
 }  // namespace psion::posix

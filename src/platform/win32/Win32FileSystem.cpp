@@ -138,6 +138,7 @@ std::optional<FileError> Win32FileSystem::Replace(const std::string& path,
 
     const ExistingFile existing = CheckWritableInPlace(target, path);
     if (existing.error) return existing.error;
+    RemoveLeftoverTemporaryFiles(folder, name);
 
     TemporaryFile temporary(folder, name);
     if (temporary.CreationError() != 0) return ErrorFor(path, temporary.CreationError());

@@ -60,4 +60,8 @@ class TemporaryFile {
     DWORD creationError_ = 0;
 };
 
+// Deletes the temporary files of writes of that file whose process no longer
+// runs, and nothing else.
+void RemoveLeftoverTemporaryFiles(const std::wstring& folder, const std::wstring& fileName);
+
 }  // namespace psion::win32

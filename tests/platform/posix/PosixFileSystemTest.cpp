@@ -1,14 +1,22 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "platform/posix/Descriptor.h"
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/ProbedFileSystem.h"
@@ -34,6 +42,14 @@ class PosixFileSystemTest : public ::testing::Test {
         struct stat info {};
         EXPECT_EQ(::stat(path.c_str(), &info), 0);
         return info.st_mode & 07777;
+    }
+    std::vector<std::string> NamesInFolder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(temp_.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     TempDir temp_;
@@ -333,17 +349,154 @@ TEST_F(PosixFileSystemTest, OpenForReadingRefusesWhatIsNotARegularFile) {
     EXPECT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
 }
 
+// A process that runs until it is killed; its id names a temporary file in use.
+class LiveProcess {
+  public:
+    LiveProcess() : pid_(::fork()) {
+        if (pid_ == 0) {
+            for (;;) ::pause();
+        }
+    }
+    ~LiveProcess() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    pid_t Id() const { return pid_; }
+
+  private:
+    pid_t pid_;
+};
+
+pid_t EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+const posix::TemporaryFiles kTemporaryFileKinds[] = {
+    posix::TemporaryFiles::UnnamedWhereSupported,
+    posix::TemporaryFiles::Named,
+};
+
+TEST_F(PosixFileSystemTest, AWriteKilledHalfWayLeavesTheOriginalAndTheNextWriteNothing) {
+    const std::string original(1 << 20, 'o');
+    for (const auto kind : kTemporaryFileKinds) {
+        SCOPED_TRACE(kind == posix::TemporaryFiles::Named ? "named" : "unnamed");
+        const auto file = temp_.Write("big.conf", original);
+        int halfWay[2];
+        ASSERT_EQ(::pipe(halfWay), 0);
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            posix::PosixFileSystem files(kind);
+            files.Replace(file.string(), [&](platform::FileWriter& out) {
+                const auto error = out.Write(std::string(8 << 20, 'n'));
+                [[maybe_unused]] const auto signalled = ::write(halfWay[1], "h", 1);
+                for (;;) ::pause();
+                return error;
+            });
+            ::_exit(0);
+        }
+        ::close(halfWay[1]);
+        pollfd wait{halfWay[0], POLLIN, 0};
+        ASSERT_EQ(::poll(&wait, 1, 30000), 1) << "the writer did not get half-way";
+        ::close(halfWay[0]);
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+
+        EXPECT_EQ(ReadBytes(file), original);
+        const std::string writersPrefix = ".big.conf." + std::to_string(writer) + "-";
+        const auto names = NamesInFolder();
+        if (kind == posix::TemporaryFiles::Named) {
+            ASSERT_EQ(names.size(), 2u);
+            EXPECT_TRUE(names[0].starts_with(writersPrefix)) << names[0];
+        } else {
+            EXPECT_EQ(names, std::vector<std::string>{"big.conf"});
+        }
+
+        // Beside it, the temporary file of a write that is still going on.
+        const LiveProcess live;
+        const std::string liveTemporary = ".big.conf." + std::to_string(live.Id()) + "-1.tmp";
+        temp_.Write(liveTemporary, "in use");
+
+        posix::PosixFileSystem files(kind);
+        EXPECT_EQ(files.ReplaceAll(file.string(), "next"), std::nullopt);
+        EXPECT_EQ(ReadBytes(file), "next");
+        EXPECT_EQ(NamesInFolder(), (std::vector<std::string>{liveTemporary, "big.conf"}));
+        fs::remove(temp_.Path() / liveTemporary);
+    }
+}
+
+TEST_F(PosixFileSystemTest, AWriteRemovesOnlyLeftoversOfItsFileWhoseWriterIsGone) {
+    const std::string ended = std::to_string(EndedProcessId());
+    const LiveProcess live;
+    const std::string running = std::to_string(live.Id());
+    const auto file = temp_.Write("s_psion.conf", "old");
+    std::vector<std::string> kept = {
+        ".s_psion.conf." + running + "-1.tmp",  // its writer still runs
+        // This process's own first name: the write takes the next one.
+        ".s_psion.conf." + std::to_string(::getpid()) + "-1.tmp",
+        ".r_psion.conf." + ended + "-1.tmp",   // another file's
+        ".S_PSION.CONF." + ended + "-1.tmp",   // another file's, on this file system
+        ".s_psion.conf." + ended + ".tmp",     // not the pattern
+        ".s_psion.conf.x" + ended + "-1.tmp",  // not the pattern
+        ".s_psion.conf.tmp-" + ended,          // not the pattern
+        "s_psion.conf." + ended + "-1.tmp",    // not the pattern
+        ".s_psion.conf." + ended + "-2.tmp",   // still held open by a writer elsewhere
+        ".s_psion.conf." + ended + "-3.tmp",   // a link, not a file
+        ".s_psion.conf." + ended + "-4.tmp",   // a folder
+    };
+    for (std::size_t i = 0; i + 3 < kept.size(); ++i) temp_.Write(kept[i], "someone's");
+    temp_.Write(kept[kept.size() - 3], "someone's");
+    const int held = ::open(PathOf(kept[kept.size() - 3]).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    fs::create_symlink("s_psion.conf", temp_.Path() / kept[kept.size() - 2]);
+    fs::create_directory(temp_.Path() / kept.back());
+    temp_.Write(".s_psion.conf." + ended + "-7.tmp", "left behind");
+
+    // Named temporary files, as where the file system has no unnamed ones.
+    posix::PosixFileSystem files(posix::TemporaryFiles::Named);
+    EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+    ::close(held);
+
+    kept.push_back("s_psion.conf");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(NamesInFolder(), kept);
+    EXPECT_EQ(ReadBytes(file), "new");
+}
+
+TEST_F(PosixFileSystemTest, TheNewContentHasNoNameBeforeItIsMovedIntoPlace) {
+    const posix::Descriptor probe(
+        ::open(temp_.Path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (!probe.Valid()) GTEST_SKIP() << "this file system has no unnamed files";
+    const auto file = temp_.Write("autoexec.btf", "old");
+    std::vector<std::string> namesWhileWriting;
+    EXPECT_EQ(files_.Replace(file.string(),
+                             [&](platform::FileWriter& out) {
+                                 namesWhileWriting = NamesInFolder();
+                                 return out.Write("new");
+                             }),
+              std::nullopt);
+    EXPECT_EQ(namesWhileWriting, std::vector<std::string>{"autoexec.btf"});
+    EXPECT_EQ(ReadBytes(file), "new");
+    EXPECT_EQ(NamesInFolder(), std::vector<std::string>{"autoexec.btf"});
+}
+
 TEST_F(PosixFileSystemTest, AnExceptionWhileWritingLeavesTheOriginalAndNoTemporaryFile) {
-    const auto file = temp_.Write("keep.conf", "original");
-    EXPECT_THROW(
-        files_.Replace(file.string(),
-                       [](platform::FileWriter& out) -> std::optional<platform::FileError> {
-                           out.Write("half");
-                           throw std::bad_alloc();
-                       }),
-        std::bad_alloc);
-    EXPECT_EQ(ReadBytes(file), "original");
-    EXPECT_EQ(EntriesInFolder(), 1);
+    for (const auto kind : kTemporaryFileKinds) {
+        const auto file = temp_.Write("keep.conf", "original");
+        posix::PosixFileSystem files(kind);
+        EXPECT_THROW(
+            files.Replace(file.string(),
+                          [](platform::FileWriter& out) -> std::optional<platform::FileError> {
+                              out.Write("half");
+                              throw std::bad_alloc();
+                          }),
+            std::bad_alloc);
+        EXPECT_EQ(ReadBytes(file), "original");
+        EXPECT_EQ(NamesInFolder(), std::vector<std::string>{"keep.conf"});
+    }
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace psion::unitfiles {
 
 namespace {
 
-constexpr std::string_view kPortLineStart = "SERIAL1";  // compared upper-cased
+constexpr std::string_view kPortLineStart = "SERIAL1";  // compared ignoring letter case
 constexpr std::size_t kPortLength = 4;
 
 // Only a line's first seven and last four bytes decide its port, so that much
@@ -45,7 +45,7 @@ class PortLineScan {
     // A port line has at least seven characters, so its last four are all there.
     bool IsPortLine() const {
         return headLength_ == head_.size() &&
-               ToUpperAscii(std::string_view(head_.data(), head_.size())) == kPortLineStart;
+               EqualIgnoringAsciiCase(std::string_view(head_.data(), head_.size()), kPortLineStart);
     }
     std::string Tail() const { return std::string(tail_.data(), tailLength_); }
     void Reset() {

@@ -43,7 +43,7 @@ bool LineReader::Next(LinePiece& piece) {
             if (error_ || !lineOpen_) return false;
             // The last line has no line end of its own.
             lineOpen_ = false;
-            piece = {{}, true};
+            piece = {std::string_view(buffer_.get(), 0), true};
             return true;
         }
     }

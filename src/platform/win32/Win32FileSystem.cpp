@@ -96,8 +96,9 @@ ExistingFile CheckWritableInPlace(const std::wstring& target, const std::string&
         }
         Sleep(50);
     }
-    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
         return {true, 0, FileError{path, kNotARegularFile}};
+    }
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(file.Get(), &information)) return {true, 0, LastError(path)};
     // Windows refuses to open a read-only file for writing in these words; a

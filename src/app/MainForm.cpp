@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/ProductInfo.h"
+
 namespace psion::app {
 
 using platform::Captioned;
@@ -76,7 +78,7 @@ platform::FormDescription BuildMainForm() {
               TitleFont()),
         Captioned(Label("lblComm", "", {1836, 900, 1956, 192}, left, statusFont), "Label4"),
         Label("Label4", "Comm Port:", {888, 900, 828, 192}, right),
-        Label("Label3", "1.16", {4308, 4500, 444, 204}, left),
+        Label("Label3", std::string(kMajorMinorVersion), {4308, 4500, 444, 204}, left),
         Label("Label6", "System Path:", {780, 1476, 936, 240}, right),
         Button(ControlRef{"Command1", 0}, "Send Data to Psion", {744, 2400, 1668, 840}),
         Button(ControlRef{"Command1", 1}, "Receive Readings from Psion", {2772, 2436, 1668, 840}),

@@ -18,6 +18,7 @@ inline const platform::ControlRef kSendButton{"Command1", 0};
 inline const platform::ControlRef kReceiveButton{"Command1", 1};
 inline const platform::ControlRef kExitbtn{"exitbtn", -1};
 inline const platform::ControlRef kVendorNotice{"Label2", -1};
+inline const platform::ControlRef kVersionLabel{"Label3", -1};
 }  // namespace main_form
 
 }  // namespace psion::app

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "app/MainForm.h"
 #include "app/MainWindowFixture.h"
@@ -72,7 +73,7 @@ TEST_F(MainWindowTest, PosixFolderAsHomeDriveShowsTheDemoUnit) {
     EXPECT_EQ(window.Focus(), kSendButton);
 }
 
-TEST_F(MainWindowTest, StartsWithTheOptionOffAndEveryControlEnabled) {
+TEST_F(MainWindowTest, StartsWithTheOptionOffEveryControlEnabledAndTheVersionShown) {
     auto& window = Start();
 
     EXPECT_FALSE(window.IsChecked(kCheck1));
@@ -82,6 +83,9 @@ TEST_F(MainWindowTest, StartsWithTheOptionOffAndEveryControlEnabled) {
     }
     EXPECT_FALSE(window.IsClosed());
     EXPECT_FALSE(window.Text(kVendorNotice).empty());
+    // Major and minor of the version that the build gives the project, such as "1.16" of 1.16.0.
+    const std::string projectVersion = PSION_PROJECT_VERSION;
+    EXPECT_EQ(window.Text(kVersionLabel), projectVersion.substr(0, projectVersion.rfind('.')));
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 namespace psion::qt {
 
-// Builds and shows the main window from its logic, then handles events until
-// it has been closed. Needs a QApplication. Returns the event loop's result.
+// Names the program to the desktop by its application id, so that the desktop
+// entry and its icon belong to its windows, and gives every window the program's icon.
+void SetApplicationIdentity();
+
+// Sets the application identity, builds and shows the main window from its logic, then handles
+// events until it has been closed. Needs a QApplication. Returns the event loop's result.
 int RunMainWindow(platform::FormLogic& mainWindow);
 
 }  // namespace psion::qt

@@ -8,6 +8,7 @@
 
 #include "platform/win32/Win32BusyPointer.h"
 #include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32ResourceIds.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -39,7 +40,7 @@ void RegisterWindowClass() {
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(PSION_PROGRAM_ICON));
         windowClass.lpszClassName = kWindowClass;
         return RegisterClassExW(&windowClass) != 0;
     }();

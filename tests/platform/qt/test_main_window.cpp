@@ -18,6 +18,7 @@
 #include "app/ContactForm.h"
 #include "app/MainForm.h"
 #include "platform/qt/FormList.h"
+#include "platform/qt/QtProgram.h"
 #include "platform/qt/Twips.h"
 
 using namespace psion;
@@ -218,6 +219,22 @@ class MainWindowTest : public QObject {
         QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
         QCOMPARE(program.TextOf(app::main_form::kLbldest), QStringLiteral("link -sTTY:A"));
         QCOMPARE(program.TextOf(app::main_form::kLblComm), QStringLiteral("COM1"));
+    }
+
+    void namedToTheDesktopWithItsIconAndVersion() {
+        qt::SetApplicationIdentity();
+        testing::HomeDrive drive;
+        testing::MainWindowUnderTest program(drive);
+        program.Start();
+
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral(PSION_APP_ID));
+        const QList<QSize> sizes = program.Window().windowIcon().availableSizes();
+        for (int size : {16, 32, 48, 256}) {
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+        }
+        // Major and minor of the project's version, such as "1.16" of 1.16.0.
+        QCOMPARE(program.TextOf(app::main_form::kVersionLabel),
+                 QStringLiteral(PSION_PROJECT_VERSION).section('.', 0, 1));
     }
 
     void menuBarHasFileExitAndTwoCommands() {

@@ -5,8 +5,10 @@
 // After initguid.h.
 #include <oleacc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "platform/win32/Win32FolderLocks.h"
 #include "platform/win32/Win32FormWindow.h"
 #include "platform/win32/Win32ProcessLauncher.h"
+#include "platform/win32/Win32ResourceIds.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "setup/SetupForm.h"
@@ -351,6 +354,45 @@ TEST_F(Win32WindowTest, CodeBoxesTakeTextOfAnyLength) {
     });
     EXPECT_EQ(pasted.size(), 40000u);
     EXPECT_EQ(pasted.find_first_not_of('K'), std::string::npos);
+}
+
+// The Windows version information and the icon of psion-interface.exe, as Explorer reads them.
+TEST(Win32ProgramResources, CarryTheProjectVersionAndTheIconAtEachSize) {
+    const std::wstring program = win32::ToWide(PSION_INTERFACE_EXE);
+    DWORD unused = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(program.c_str(), &unused));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(
+        GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const std::string fileVersion = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                                    std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                                    std::to_string(HIWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(fileVersion, PSION_PROJECT_VERSION);
+    wchar_t* productVersion = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
+                               reinterpret_cast<void**>(&productVersion), &length));
+    EXPECT_EQ(win32::FromWide(productVersion), PSION_PROJECT_VERSION);
+
+    // The icon group lists one image per size; a width of 0 stands for 256.
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(PSION_PROGRAM_ICON), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* directory =
+        static_cast<const unsigned char*>(LockResource(LoadResource(module, group)));
+    ASSERT_NE(directory, nullptr);
+    const int count = directory[4] | directory[5] << 8;
+    std::vector<int> widths;
+    for (int entry = 0; entry < count; ++entry) {
+        const int width = directory[6 + 14 * entry];
+        widths.push_back(width == 0 ? 256 : width);
+    }
+    FreeLibrary(module);
+    std::sort(widths.begin(), widths.end());
+    EXPECT_EQ(widths, (std::vector<int>{16, 32, 48, 256}));
 }
 
 }  // namespace

@@ -1,0 +1,9 @@
+# Read by CPack once per generator (CPACK_PROJECT_CONFIG_FILE).
+if(CPACK_GENERATOR STREQUAL "NSIS")
+    # The field installer holds what a plain `cmake --install` installs: the field
+    # program, never the support tool, which is installed only on request by name.
+    set(CPACK_MONOLITHIC_INSTALL ON)
+elseif(CPACK_GENERATOR STREQUAL "ZIP")
+    # Each ZIP holds its program's .exe at the top, without a folder around it.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+endif()

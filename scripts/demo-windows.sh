@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# Cross-builds psion-interface.exe and runs it under Wine on the demo data.
+# Cross-builds the Release psion-interface.exe and runs it under Wine on the demo data.
 # The demo unit's files are copied into a Wine prefix of its own, under
 # C:\Program Files (x86)\kelvo\psion, so a Save never changes the committed files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-windows-deps.sh
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Debug
-cmake --build build-win --target psion-interface psion-setup-code
+scripts/build-windows-release.sh
 
 if [ -z "${DISPLAY:-}" ]; then
     echo "psion-interface.exe: no display is available (DISPLAY is not set)." >&2
@@ -24,4 +21,4 @@ rm -rf "$programs/kelvo"
 mkdir -p "$programs"
 cp -R "examples/demo-drive/program files (x86)/kelvo" "$programs/"
 echo "Demo unit copied to $programs/kelvo"
-exec wine build-win/psion-interface.exe
+exec wine build-win-release/psion-interface.exe

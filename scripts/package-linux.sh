@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Debian packages into build-release/packages: psion-interface (the field
+# program) and psion-setup-code (the support tool), from a Release build with
+# Debian's hardening flags.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh dpkg-dev file
+export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DPSION_WARNINGS_AS_ERRORS=ON
+cmake --build build-release
+rm -f build-release/packages/*.deb
+(cd build-release && cpack -G DEB)
+ls -l build-release/packages/*.deb

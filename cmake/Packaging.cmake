@@ -22,14 +22,19 @@ if(WIN32)
     set(CPACK_ARCHIVE_PSION-SETUP-CODE_FILE_NAME psion-setup-code-${PROJECT_VERSION}-win64)
 
     # The installer: a 64-bit program under "Program Files\Kelvo Data Systems\Psion Interface".
-    set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
+    # A 64-bit installer for the 64-bit program, so that it runs under a 64-bit-only Wine
+    # too. CPack splits its makensis arguments at blanks, so the directive goes into the
+    # script's header, where CPack puts its own !define lines.
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "${PSION_VENDOR}\\\\Psion Interface")
     set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Psion Interface")
-    set(CPACK_NSIS_PACKAGE_NAME "Psion Interface ${PROJECT_VERSION}")
+    # Also the installer's title and the Start-menu folder.
+    set(CPACK_NSIS_PACKAGE_NAME "Psion Interface")
     set(CPACK_NSIS_DISPLAY_NAME "Psion Interface")
-    set(CPACK_PACKAGE_EXECUTABLES psion-interface "Psion Interface")
-    set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+    set(CPACK_NSIS_CREATE_ICONS_EXTRA
+        "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\Psion Interface.lnk' '$INSTDIR\\psion-interface.exe'")
+    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\Psion Interface.lnk'")
     set(CPACK_NSIS_INSTALLED_ICON_NAME psion-interface.exe)
     set(CPACK_NSIS_MUI_ICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)
     set(CPACK_NSIS_MUI_UNIICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)

@@ -19,9 +19,21 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-void PrintUsage(std::ostream& out) {
-    out << "Usage: psion-setup-code [--date YYYY-MM-DD]\n"
-           "Prints the setup code of today's local date, or of the given date.\n";
+void PrintUsage(std::ostream& out) { out << "Usage: psion-setup-code [--date YYYY-MM-DD]\n"; }
+
+// Describes the tool for the staff who use it; how a code is made stays in the code.
+void PrintHelp(std::ostream& out) {
+    PrintUsage(out);
+    out << "Prints the setup code that Psion Interface accepts on a day, as 12 capital letters:\n"
+           "the code of this computer's local date, or of the given date.\n"
+           "For customer support staff only: not to be handed out with the field program.\n"
+           "\n"
+           "Options:\n"
+           "  --date YYYY-MM-DD  print the code of that calendar day instead of today's\n"
+           "  -h, --help         print this help and exit\n"
+           "\n"
+           "Exit status: 0 when the code is printed, 1 when it cannot be written,\n"
+           "2 for an unknown argument or a date that is malformed or does not exist.\n";
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -57,7 +69,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
 
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        PrintUsage(std::cout);
+        PrintHelp(std::cout);
         return 0;
     }
 

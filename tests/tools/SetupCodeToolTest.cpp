@@ -84,11 +84,23 @@ TEST(SetupCodeTool, RejectsMalformedAndImpossibleDates) {
     }
 }
 
-TEST(SetupCodeTool, ExplainsItsUsageOnRequest) {
-    const ToolRun run = RunTool("--help");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.starts_with("Usage: psion-setup-code [--date YYYY-MM-DD]")) << run.out;
-    EXPECT_EQ(run.err, "");
+TEST(SetupCodeTool, ExplainsItsUsageOnRequestWithoutTheRule) {
+    for (const std::string option : {"--help", "-h"}) {
+        const ToolRun run = RunTool(option);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.starts_with("Usage: psion-setup-code [--date YYYY-MM-DD]\n"))
+            << run.out;
+        EXPECT_NE(run.out.find("--date YYYY-MM-DD  print the code of that calendar day"),
+                  std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("customer support staff only"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("Exit status"), std::string::npos) << run.out;
+        // The rule stays with support: neither its pattern nor its offset is printed.
+        EXPECT_EQ(run.out.find(setup::SetupCodePattern), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find(std::to_string(setup::SetupCodeOffset)), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 // What support does on the telephone: the tool's code for the day, typed into

@@ -3,6 +3,10 @@ if(CPACK_GENERATOR STREQUAL "NSIS")
     # The field installer holds what a plain `cmake --install` installs: the field
     # program, never the support tool, which is installed only on request by name.
     set(CPACK_MONOLITHIC_INSTALL ON)
+elseif(CPACK_GENERATOR STREQUAL "DEB")
+    # Each package's description begins with its own synopsis; CPack would put the
+    # project's summary before it unless the summary is its default.
+    set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CPACK_DEFAULT_PACKAGE_DESCRIPTION_SUMMARY}")
 elseif(CPACK_GENERATOR STREQUAL "ZIP")
     # Each ZIP holds its program's .exe at the top, without a folder around it.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -6,12 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh dpkg-dev file
-export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+# Debian's compiler and linker flags, with every hardening feature.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
 # -O2, not CMake's -O3: GCC 12 at -O3 warns falsely of overlapping std::string copies.
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DPSION_WARNINGS_AS_ERRORS=ON \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
+    -DPSION_WARNINGS_AS_ERRORS=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
 cmake --build build-release
 rm -f build-release/packages/*.deb
 (cd build-release && cpack -G DEB)

@@ -18,7 +18,7 @@ field_deb=$(ls build-release/packages/psion-interface_*.deb)
 support_deb=$(ls build-release/packages/psion-setup-code_*.deb)
 for deb in "$field_deb" "$support_deb"; do
     echo "lintian $deb"
-    lintian --fail-on error --no-tag-display-limit "$deb"
+    lintian --fail-on error --tag-display-limit 0 "$deb"
 done
 
 # The field package neither holds nor needs the support tool.

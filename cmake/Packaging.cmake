@@ -21,9 +21,9 @@ if(WIN32)
     set(CPACK_ARCHIVE_PSION-INTERFACE_FILE_NAME psion-interface-${PROJECT_VERSION}-win64)
     set(CPACK_ARCHIVE_PSION-SETUP-CODE_FILE_NAME psion-setup-code-${PROJECT_VERSION}-win64)
 
-    # The installer: a 64-bit program under "Program Files\Kelvo Data Systems\Psion Interface".
-    # A 64-bit installer for the 64-bit program, so that it runs under a 64-bit-only Wine
-    # too. CPack splits its makensis arguments at blanks, so the directive goes into the
+    # The installer puts the program under "Program Files\Kelvo Data Systems\Psion Interface".
+    # It is a 64-bit installer, like the program, so it also runs under a 64-bit-only Wine.
+    # CPack splits its makensis arguments at blanks, so the directive goes into the
     # script's header, where CPack puts its own !define lines.
     set(CPACK_NSIS_DEFINES "Target amd64-unicode")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/apt-install-missing.sh lintian xvfb xauth xdotool x11-utils
+scripts/apt-install-missing.sh lintian file xvfb xauth xdotool x11-utils
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 fail() {
@@ -73,7 +73,13 @@ cp -R examples/demo-drive "$scratch/drive"
 HOMEDRIVE="$scratch/drive" xvfb-run -a --server-args='-screen 0 1024x768x24' bash -c '
     /usr/bin/psion-interface &
     program=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Vided Ivivovizede\$" | head -n 1)
+    # Polled rather than waited for with --sync, which fails when a passing window vanishes.
+    window=
+    for _ in $(seq 30); do
+        window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1)
+        [ -z "$window" ] || break
+        sleep 1
+    done
     status=0
     if [ -z "$window" ]; then
         echo "test-deb: the window of /usr/bin/psion-interface did not appear" >&2

@@ -76,7 +76,7 @@ HOMEDRIVE="$scratch/drive" xvfb-run -a --server-args='-screen 0 1024x768x24' bas
     # Polled rather than waited for with --sync, which fails when a passing window vanishes.
     window=
     for _ in $(seq 30); do
-        window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1)
+        window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1 || true)
         [ -z "$window" ] || break
         sleep 1
     done

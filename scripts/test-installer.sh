@@ -24,8 +24,10 @@ installer=$(ls "$packages"/psion-interface-*-win64.exe)
 export WINEPREFIX="${PSION_INSTALLER_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-installer}"
 export WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
-export PSION_INSTALLER="$PWD/$installer" PSION_DEMO_UNIT="$PWD/examples/demo-drive/program files (x86)/kelvo"
+export PSION_INSTALLER="$PWD/$installer"
+export PSION_DEMO_UNIT="$PWD/examples/demo-drive/program files (x86)/kelvo"
 xvfb-run -a --server-args='-screen 0 1024x768x24' bash -euo pipefail -c '
+trap "echo \"test-installer: failed: \$BASH_COMMAND\" >&2" ERR
 fail() {
     echo "test-installer: $*" >&2
     wineserver -k >/dev/null 2>&1 </dev/null || true
@@ -39,7 +41,11 @@ drive_c=$WINEPREFIX/drive_c
 mkdir -p "$drive_c/Program Files (x86)"
 cp -R "$PSION_DEMO_UNIT" "$drive_c/Program Files (x86)/"
 data_folder="$drive_c/Program Files (x86)/kelvo"
-fingerprint() { (cd "$data_folder" && find . -print0 | sort -z | xargs -0 ls -ld --time-style=+%s.%N && find . -type f -print0 | sort -z | xargs -0 md5sum); }
+fingerprint() {
+    cd "$data_folder" &&
+        find . -print0 | sort -z | xargs -0 ls -ld --time-style=+%s.%N &&
+        find . -type f -print0 | sort -z | xargs -0 md5sum
+}
 before=$(fingerprint)
 
 wine "$PSION_INSTALLER" /S >/dev/null 2>&1 </dev/null
@@ -63,7 +69,7 @@ wine start /unix "$shortcut" >/dev/null 2>&1 </dev/null
 # Polled rather than waited for with --sync, which fails when a passing Wine window vanishes.
 window=
 for _ in $(seq 60); do
-    window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1)
+    window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1 || true)
     [ -z "$window" ] || break
     sleep 1
 done

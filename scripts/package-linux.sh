@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian packages into build-release/packages: psion-interface (the field
+# Builds the Debian packages into build-deb/packages: psion-interface (the field
 # program) and psion-setup-code (the support tool), from a Release build with
 # Debian's hardening flags.
 set -euo pipefail
@@ -11,10 +11,10 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 # -O2, not CMake's -O3: GCC 12 at -O3 warns falsely of overlapping std::string copies.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DPSION_WARNINGS_AS_ERRORS=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
-cmake --build build-release
-rm -f build-release/packages/*.deb
-(cd build-release && cpack -G DEB)
-ls -l build-release/packages/*.deb
+cmake --build build-deb
+rm -f build-deb/packages/*.deb
+(cd build-deb && cpack -G DEB)
+ls -l build-deb/packages/*.deb

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the Debian packages in build-release/packages (scripts/package-linux.sh makes them):
+# Checks the Debian packages in build-deb/packages (scripts/package-linux.sh makes them):
 # lintian finds no error; the field package installs with apt-get, puts the program, its
 # desktop entry, metainfo, icons and manual page in place, holds nothing of the support
 # tool, and its program opens its window on a copy of the demo drive; then it is removed.
@@ -14,8 +14,8 @@ fail() {
     exit 1
 }
 
-field_deb=$(ls build-release/packages/psion-interface_*.deb)
-support_deb=$(ls build-release/packages/psion-setup-code_*.deb)
+field_deb=$(ls build-deb/packages/psion-interface_*.deb)
+support_deb=$(ls build-deb/packages/psion-setup-code_*.deb)
 for deb in "$field_deb" "$support_deb"; do
     echo "lintian $deb"
     lintian --fail-on error --tag-display-limit 0 "$deb"

@@ -12,6 +12,7 @@ cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 # -O2, not CMake's -O3: GCC 12 at -O3 warns falsely of overlapping std::string copies.
 cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DPSION_BUILD_BENCHMARKS=OFF \
     -DPSION_WARNINGS_AS_ERRORS=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
 cmake --build build-deb

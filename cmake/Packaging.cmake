@@ -32,9 +32,10 @@ if(WIN32)
     # Also the installer's title and the Start-menu folder.
     set(CPACK_NSIS_PACKAGE_NAME "Psion Interface")
     set(CPACK_NSIS_DISPLAY_NAME "Psion Interface")
-    set(CPACK_NSIS_CREATE_ICONS_EXTRA
-        "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\Psion Interface.lnk' '$INSTDIR\\psion-interface.exe'")
-    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\Psion Interface.lnk'")
+    # Backslashes doubled: CPack reads these values once more from its own configuration file.
+    set(CPACK_NSIS_CREATE_ICONS_EXTRA "CreateShortCut \
+'$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Psion Interface.lnk' '$INSTDIR\\\\psion-interface.exe'")
+    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Psion Interface.lnk'")
     set(CPACK_NSIS_INSTALLED_ICON_NAME psion-interface.exe)
     set(CPACK_NSIS_MUI_ICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)
     set(CPACK_NSIS_MUI_UNIICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)

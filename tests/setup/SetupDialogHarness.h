@@ -14,6 +14,7 @@
 #include "platform/headless/MapEnvironment.h"
 #include "platform/headless/ScriptedPrompt.h"
 #include "setup/SetupDialog.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
@@ -29,16 +30,15 @@ class OutOfMemoryReader : public platform::FileReader {
 // The real file layer, except that replacing the one file named by FailWritesTo
 // fails the way a locked file would, before anything is written, and reading
 // the one named by RunOutOfMemoryReading runs out of memory.
-class FaultyFileSystem : public platform::FileSystem {
+class FaultyFileSystem : public ForwardingFileSystem {
   public:
-    explicit FaultyFileSystem(platform::FileSystem& real) : real_(real) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
 
     void FailWritesTo(std::string fileName) { failing_ = std::move(fileName); }
     void RunOutOfMemoryReading(std::string fileName) { outOfMemory_ = std::move(fileName); }
 
-    bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
     platform::OpenedFile OpenForReading(const std::string& path) const override {
-        auto opened = real_.OpenForReading(path);
+        auto opened = ForwardingFileSystem::OpenForReading(path);
         if (!opened.error && outOfMemory_ && path.ends_with("\\" + *outOfMemory_)) {
             opened.reader = std::make_unique<OutOfMemoryReader>();
         }
@@ -49,11 +49,10 @@ class FaultyFileSystem : public platform::FileSystem {
         if (failing_ && path.ends_with("\\" + *failing_)) {
             return platform::FileError{path, "The file is locked by another program"};
         }
-        return real_.Replace(path, write);
+        return ForwardingFileSystem::Replace(path, write);
     }
 
   private:
-    platform::FileSystem& real_;
     std::optional<std::string> failing_;
     std::optional<std::string> outOfMemory_;
 };

@@ -45,7 +45,7 @@ platform::ReadResult BytesReader::Read(std::span<char> buffer) {
 }
 
 platform::OpenedFile ProbedFileSystem::OpenForReading(const std::string& path) const {
-    auto opened = real_.OpenForReading(path);
+    auto opened = ForwardingFileSystem::OpenForReading(path);
     if (opened.error) return opened;
     return {
         std::make_unique<ProbedReader>(std::move(opened.reader), path, chunk, fault, bytesRead_),

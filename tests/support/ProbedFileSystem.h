@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "support/ForwardingFileSystem.h"
 
 namespace psion::testing {
 
@@ -34,9 +35,9 @@ enum class ReadFault {
 
 // The real file layer, seen through readers that hand out at most `chunk`
 // bytes per read, or fail as `fault` says. It counts what passes through.
-class ProbedFileSystem : public platform::FileSystem {
+class ProbedFileSystem : public ForwardingFileSystem {
   public:
-    explicit ProbedFileSystem(platform::FileSystem& real) : real_(real) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
 
     std::size_t chunk = std::numeric_limits<std::size_t>::max();
     ReadFault fault = ReadFault::None;
@@ -44,16 +45,14 @@ class ProbedFileSystem : public platform::FileSystem {
     std::uint64_t BytesRead() const { return *bytesRead_; }
     int Replacements() const { return replacements_; }
 
-    bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
     platform::OpenedFile OpenForReading(const std::string& path) const override;
     std::optional<platform::FileError> Replace(const std::string& path,
                                                const platform::ContentWriter& write) override {
         ++replacements_;
-        return real_.Replace(path, write);
+        return ForwardingFileSystem::Replace(path, write);
     }
 
   private:
-    platform::FileSystem& real_;
     std::shared_ptr<std::uint64_t> bytesRead_ = std::make_shared<std::uint64_t>(0);
     int replacements_ = 0;
 };

@@ -252,7 +252,7 @@ TEST_F(TransferTest, SendReportsWhileItsScriptStillRuns) {
 TEST_F(TransferTest, AReceiveWhoseStartFailsShowsTheShellErrorThenTheFailure) {
     WriteUnitBatchFile();
     WriteScript(DataFolder() / "startget.BAT", {script::Exit(0)});
-    files_.AfterCheck("startget.BAT", DataFolder() / "startget.BAT");
+    TurnIntoFolderAfterCheck("startget.BAT", DataFolder() / "startget.BAT");
     auto& window = Open();
     prompt_.QueueAnswer(PromptAnswer::Yes);
     prompt_.QueueAnswer(PromptAnswer::Ok,
@@ -279,7 +279,7 @@ TEST_F(TransferTest, AReceiveWhoseStartFailsShowsTheShellErrorThenTheFailure) {
 TEST_F(TransferTest, ASendWhoseStartFailsShowsTheFailureAlone) {
     WriteUnitBatchFile();
     WriteScript(DataFolder() / "startsend.bat", {script::Exit(0)});
-    files_.AfterCheck("startsend.BAT", DataFolder() / "startsend.bat");
+    TurnIntoFolderAfterCheck("startsend.BAT", DataFolder() / "startsend.bat");
     auto& window = Open();
     prompt_.QueueAnswer(PromptAnswer::Yes);
 

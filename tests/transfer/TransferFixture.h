@@ -17,46 +17,12 @@
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/headless/MapEnvironment.h"
 #include "platform/headless/ScriptedPrompt.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
 #include "support/TestScripts.h"
 
 namespace psion::testing {
-
-// The native file layer, except that one script turns into a folder right
-// after its existence has been confirmed: the start then meets a file that
-// cannot be run, as when the script is replaced between the test and the start.
-class ScriptTurnsIntoFolder : public platform::FileSystem {
-  public:
-    explicit ScriptTurnsIntoFolder(platform::FileSystem& real) : real_(real) {}
-
-    void AfterCheck(std::string_view nameTested, std::filesystem::path script) {
-        nameTested_ = nameTested;
-        script_ = std::move(script);
-    }
-
-    bool IsFile(const std::string& path) const override {
-        const bool exists = real_.IsFile(path);
-        if (exists && script_ && path.ends_with(nameTested_)) {
-            std::filesystem::remove(*script_);
-            std::filesystem::create_directory(*script_);
-            script_.reset();
-        }
-        return exists;
-    }
-    platform::OpenedFile OpenForReading(const std::string& path) const override {
-        return real_.OpenForReading(path);
-    }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        return real_.Replace(path, write);
-    }
-
-  private:
-    platform::FileSystem& real_;
-    std::string nameTested_;
-    mutable std::optional<std::filesystem::path> script_;
-};
 
 // The main window on a home drive that is a temporary folder, with real files
 // and real script processes, driven through the headless binding.
@@ -87,6 +53,15 @@ class TransferTest : public ::testing::Test {
         EXPECT_FALSE(windows_.IsBusy());
         EXPECT_EQ(window.Focus(), app::main_form::kExitbtn);
     }
+    // The script turns into a folder right after its existence has been
+    // confirmed: the start then meets a file that cannot be run, as when the
+    // script is replaced between the test and the start.
+    void TurnIntoFolderAfterCheck(std::string nameTested, std::filesystem::path script) {
+        files_.AfterCheck(std::move(nameTested), [script] {
+            std::filesystem::remove(script);
+            std::filesystem::create_directory(script);
+        });
+    }
     // The busy state in which the window waits while a box is shown or a script runs.
     void ExpectBusy(const headless::HeadlessWindow& window) const {
         EXPECT_FALSE(window.IsEnabled(app::main_form::kSendButton));
@@ -98,7 +73,7 @@ class TransferTest : public ::testing::Test {
     TempDir temp_;
     std::string home_ = AsSystemPath(temp_.Path());
     std::unique_ptr<platform::FileSystem> nativeFiles_ = MakeNativeFileSystem();
-    ScriptTurnsIntoFolder files_{*nativeFiles_};
+    ChangeAfterExistenceCheck files_{*nativeFiles_};
     std::unique_ptr<platform::FolderLocks> folderLocks_ = MakeNativeFolderLocks();
     std::unique_ptr<platform::ProcessLauncher> processes_ = MakeNativeProcessLauncher();
     headless::MapEnvironment environment_;

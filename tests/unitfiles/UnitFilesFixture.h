@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
@@ -36,23 +37,19 @@ class UnitFilesTest : public ::testing::Test {
 
 // The native file layer, except that opening any file to read it fails as an
 // unreadable file would.
-class UnreadableFiles : public platform::FileSystem {
+class UnreadableFiles : public ForwardingFileSystem {
   public:
-    explicit UnreadableFiles(platform::FileSystem& real) : real_(real) {}
-    bool IsFile(const std::string& path) const override { return real_.IsFile(path); }
+    using ForwardingFileSystem::ForwardingFileSystem;
     platform::OpenedFile OpenForReading(const std::string& path) const override {
         return {nullptr, platform::FileError{path, "Permission denied"}};
     }
     std::optional<platform::FileError> Replace(const std::string& path,
                                                const platform::ContentWriter& write) override {
-        auto error = real_.Replace(path, write);
+        auto error = ForwardingFileSystem::Replace(path, write);
         if (!error) ++writes;
         return error;
     }
     int writes = 0;  // replacements that completed
-
-  private:
-    platform::FileSystem& real_;
 };
 
 }  // namespace psion::testing

@@ -19,6 +19,7 @@
 #include "platform/posix/Descriptor.h"
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
@@ -252,43 +253,18 @@ struct StandIn {
     const char* reason;
 };
 
-// The native file layer, except that the file named by ReplaceAfterCheck gives
-// way to a stand-in right after its existence has been confirmed.
-class SwapAfterCheck : public platform::FileSystem {
-  public:
-    explicit SwapAfterCheck(platform::FileSystem& real) : real_(real) {}
-    void ReplaceAfterCheck(fs::path file, const StandIn& standIn) {
-        file_ = std::move(file);
-        standIn_ = &standIn;
-    }
-    bool IsFile(const std::string& path) const override {
-        const bool exists = real_.IsFile(path);
-        if (exists && standIn_ != nullptr && path.ends_with(file_.filename().string())) {
-            fs::remove(file_);
-            standIn_->make(file_);
-        }
-        return exists;
-    }
-    platform::OpenedFile OpenForReading(const std::string& path) const override {
-        return real_.OpenForReading(path);
-    }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        return real_.Replace(path, write);
-    }
-
-  private:
-    platform::FileSystem& real_;
-    fs::path file_;
-    const StandIn* standIn_ = nullptr;
-};
-
 const StandIn kStandIns[] = {
     {"a FIFO", [](const fs::path& file) { ::mkfifo(file.c_str(), 0666); }, "Not a regular file"},
     {"/dev/zero", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); },
      "Not a regular file"},
     {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "Is a directory"},
 };
+
+// Removes the file and puts the stand-in where it was.
+void PutInPlace(const fs::path& file, const StandIn& standIn) {
+    fs::remove(file);
+    standIn.make(file);
+}
 
 TEST_F(PosixFileSystemTest, SomethingPutInAUnitFilesPlaceAfterTheCheckIsAFailedReadNotAHang) {
     const auto dataFolder = temp_.Path() / "kelvo" / "psion";
@@ -300,22 +276,25 @@ TEST_F(PosixFileSystemTest, SomethingPutInAUnitFilesPlaceAfterTheCheckIsAFailedR
         // In a child, so that a read that never ends fails the test instead of hanging it.
         const auto outcome = RunInChild(
             [&] {
-                SwapAfterCheck files(files_);
+                ChangeAfterExistenceCheck files(files_);
                 const std::string systemPath = temp_.Path().string();
                 const unitfiles::DataFolder folder(files, systemPath);
 
-                files.ReplaceAfterCheck(dataFolder / "autoexec.btf", standIn);
+                files.AfterCheck("autoexec.btf",
+                                 [&] { PutInPlace(dataFolder / "autoexec.btf", standIn); });
                 const auto status = unitfiles::ReadUnitStatus(folder);
                 EXPECT_TRUE(status.found);
                 EXPECT_EQ(status.readerType, "");
                 EXPECT_EQ(status.destination, "");
 
-                files.ReplaceAfterCheck(dataFolder / "s_psion.conf", standIn);
+                files.AfterCheck("s_psion.conf",
+                                 [&] { PutInPlace(dataFolder / "s_psion.conf", standIn); });
                 EXPECT_EQ(unitfiles::ReadCommPort(folder), "");
 
                 fs::remove_all(dataFolder / "s_psion.conf");
                 temp_.Write("kelvo/psion/s_psion.conf", "serial1=directserial port:COM1\r\n");
-                files.ReplaceAfterCheck(dataFolder / "s_psion.conf", standIn);
+                files.AfterCheck("s_psion.conf",
+                                 [&] { PutInPlace(dataFolder / "s_psion.conf", standIn); });
                 const auto error = unitfiles::PatchSerialPort(
                     folder, folder.DataFilePath(unitfiles::kSendConfigFile), "Com3");
                 EXPECT_TRUE(error.has_value());

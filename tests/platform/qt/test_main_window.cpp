@@ -229,7 +229,7 @@ class MainWindowTest : public QObject {
 
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral(PSION_APP_ID));
         const QList<QSize> sizes = program.Window().windowIcon().availableSizes();
-        for (int size : {16, 32, 48, 256}) {
+        for (int size : {16, 32, 48, 64}) {
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
         }
         // Major and minor of the project's version, such as "1.16" of 1.16.0.

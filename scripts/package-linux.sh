@@ -10,7 +10,7 @@ scripts/install-deps.sh dpkg-dev file
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
-# -O2, not CMake's -O3: GCC 12 at -O3 warns falsely of overlapping std::string copies.
+# -O2, the optimisation Debian builds its own packages with, rather than CMake's -O3.
 cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DPSION_BUILD_BENCHMARKS=OFF \
     -DPSION_WARNINGS_AS_ERRORS=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \

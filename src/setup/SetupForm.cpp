@@ -62,12 +62,9 @@ ControlDescription TextBox(std::string name, int left) {
 
 // The larger font needs a taller box; it stays centred on the code boxes.
 ControlDescription Dash(int left) {
-    auto dash = Control("Label4", ControlKind::Label,
-                        {left, RowTop(3) - 30, kDashWidth, kFieldHeight + 60});
-    dash.caption = "-";
-    dash.font.points = 13.8;
-    dash.alignment = TextAlignment::Center;
-    return dash;
+    return platform::MakeControl({"Label4"}, ControlKind::Label, "-",
+                                 {left, RowTop(3) - 30, kDashWidth, kFieldHeight + 60},
+                                 TextAlignment::Center, platform::SansSerifFont(13.8));
 }
 
 ControlDescription Button(std::string name, std::string text, int left) {

@@ -73,13 +73,7 @@ cp -R examples/demo-drive "$scratch/drive"
 HOMEDRIVE="$scratch/drive" xvfb-run -a --server-args='-screen 0 1024x768x24' bash -c '
     /usr/bin/psion-interface &
     program=$!
-    # Polled rather than waited for with --sync, which fails when a passing window vanishes.
-    window=
-    for _ in $(seq 30); do
-        window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1 || true)
-        [ -z "$window" ] || break
-        sleep 1
-    done
+    window=$(scripts/wait-for-window.sh "Vided Ivivovizede" 30 || true)
     status=0
     if [ -z "$window" ]; then
         echo "test-deb: the window of /usr/bin/psion-interface did not appear" >&2

@@ -66,14 +66,8 @@ echo "$entry" | grep -E "DisplayName|DisplayVersion|Publisher|UninstallString"
 
 # Started from its shortcut, the program opens its main window with its icon.
 wine start /unix "$shortcut" >/dev/null 2>&1 </dev/null
-# Polled rather than waited for with --sync, which fails when a passing Wine window vanishes.
-window=
-for _ in $(seq 60); do
-    window=$(xdotool search --onlyvisible --name "^Vided Ivivovizede\$" 2>/dev/null | head -n 1 || true)
-    [ -z "$window" ] || break
-    sleep 1
-done
-[ -n "$window" ] || fail "the window of the installed psion-interface.exe did not appear"
+window=$(scripts/wait-for-window.sh "Vided Ivivovizede" 60) ||
+    fail "the window of the installed psion-interface.exe did not appear"
 xprop -id "$window" _NET_WM_ICON | grep -q "Icon (" || fail "the window carries no icon"
 echo "window $window appeared"
 wineserver -k >/dev/null 2>&1 </dev/null || true

@@ -30,6 +30,9 @@ class DriveCOnFolder : public platform::FileSystem {
     platform::OpenedFile OpenForReading(const std::string& path) const override {
         return real_.OpenForReading(Map(path));
     }
+    platform::BegunChanges BeginChanges(const std::string& folderPath) override {
+        return real_.BeginChanges(Map(folderPath));
+    }
     std::optional<platform::FileError> Replace(const std::string& path,
                                                const platform::ContentWriter& write) override {
         return real_.Replace(Map(path), write);

@@ -18,6 +18,9 @@ class ForwardingFileSystem : public platform::FileSystem {
     platform::OpenedFile OpenForReading(const std::string& path) const override {
         return real_.OpenForReading(path);
     }
+    platform::BegunChanges BeginChanges(const std::string& folderPath) override {
+        return real_.BeginChanges(folderPath);
+    }
     std::optional<platform::FileError> Replace(const std::string& path,
                                                const platform::ContentWriter& write) override {
         return real_.Replace(path, write);

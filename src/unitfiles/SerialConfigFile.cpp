@@ -121,4 +121,21 @@ std::optional<platform::FileError> PatchSerialPort(const DataFolder& folder,
     }
 }
 
+PreparedPatch PrepareSerialPort(platform::FolderChanges& changes, std::string_view fileName,
+                                std::string_view portName) {
+    try {
+        if (!changes.IsFile(fileName)) return {};
+        const std::string upperPort = ToUpperAscii(portName);
+        auto error = changes.Prepare(
+            fileName, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
+                const auto opened = changes.OpenForReading(fileName);
+                if (opened.error) return opened.error;
+                return CopyPatched(*opened.reader, replacement, upperPort);
+            });
+        return {!error, std::move(error)};
+    } catch (const std::bad_alloc&) {
+        return {false, OutOfMemory(std::string(fileName))};
+    }
+}
+
 }  // namespace psion::unitfiles

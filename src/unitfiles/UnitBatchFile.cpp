@@ -1,9 +1,7 @@
 #include "unitfiles/UnitBatchFile.h"
 
-#include <algorithm>
 #include <array>
 #include <new>
-#include <span>
 #include <vector>
 
 #include "unitfiles/LineReader.h"
@@ -35,46 +33,59 @@ bool InRange(int index, std::size_t size) {
     return index >= 0 && static_cast<std::size_t>(index) < size;
 }
 
-// The status needs four short lines at the start of the file. Reading stops
-// after this many bytes, so that neither a long file nor an absurdly long line
-// can make the status refresh slow or large: a line that goes on past it is
-// cut there, and lines that start beyond it read as missing. Files this tool
-// writes are under a hundred bytes, and a status label shows far fewer
-// characters than this.
+// The status needs lines 3 and 4 of the file. Lines 1 and 2 are passed over
+// piece by piece, whatever their length, and of lines 3 and 4 no more than
+// this many bytes are kept, so that no absurdly long line can make the status
+// refresh slow or large: a line that goes on past it is cut there, and a line
+// that starts beyond it reads as missing. Files this tool writes are under a
+// hundred bytes, and a status label shows far fewer characters than this.
 constexpr std::size_t kStatusReadLimit = 64 * 1024;
 constexpr std::size_t kStatusBufferSize = 4 * 1024;
 
-// Hands out no more than the first bytes of a file, as if it ended there.
-class PrefixReader : public platform::FileReader {
-  public:
-    PrefixReader(platform::FileReader& file, std::size_t limit) : file_(file), left_(limit) {}
-    platform::ReadResult Read(std::span<char> buffer) override {
-        if (left_ == 0) return {};
-        auto result = file_.Read(buffer.first(std::min(buffer.size(), left_)));
-        left_ -= result.count;
-        return result;
+void TakeStatusLine(std::size_t index, const std::string& line, UnitStatus& status) {
+    if (index == kRemLine && line.size() > kRemPrefixLength) {
+        status.readerType = line.substr(kRemPrefixLength);
     }
-
-  private:
-    platform::FileReader& file_;
-    std::size_t left_;
-};
+    if (index == kLinkLine) status.destination = line;
+}
 
 // Missing lines of a short file read as empty text; a read that fails leaves both texts empty.
 void ReadStatusLines(platform::FileReader& file, UnitStatus& status) {
-    PrefixReader prefix(file, kStatusReadLimit);
-    LineReader lines(prefix, kStatusBufferSize);
+    LineReader lines(file, kStatusBufferSize);
+    std::size_t index = 0;
+    std::size_t left = kStatusReadLimit;
     std::string line;
-    for (std::size_t index = 0; index <= kLinkLine && lines.NextLine(line); ++index) {
-        if (index == kRemLine && line.size() > kRemPrefixLength) {
-            status.readerType = line.substr(kRemPrefixLength);
+    LinePiece piece;
+    while (index <= kLinkLine && left > 0 && lines.Next(piece)) {
+        if (index >= kRemLine) {
+            const std::string_view kept = piece.bytes.substr(0, left);
+            line.append(kept);
+            left -= kept.size();
         }
-        if (index == kLinkLine) status.destination = line;
+        if (piece.endsLine || left == 0) TakeStatusLine(index, line, status);
+        if (piece.endsLine) {
+            line.clear();
+            ++index;
+        }
     }
     if (lines.Error()) {
         status.readerType.clear();
         status.destination.clear();
     }
+}
+
+// The whole file from the unit type table.
+std::string UnitBatchText(int unitTypeIndex, int destinationIndex) {
+    std::vector<std::string> lines{"setdef am5", "setdef ab2"};
+    if (InRange(unitTypeIndex, kUnitTypes.size())) {
+        const UnitType& row = kUnitTypes[static_cast<std::size_t>(unitTypeIndex)];
+        lines.emplace_back(row.remLine);
+        if (InRange(destinationIndex, row.linkLines.size())) {
+            lines.emplace_back(row.linkLines[static_cast<std::size_t>(destinationIndex)]);
+        }
+    }
+    lines.emplace_back("pdc");
+    return JoinLines(lines);
 }
 
 }  // namespace
@@ -100,18 +111,20 @@ std::optional<platform::FileError> WriteUnitBatchFile(const DataFolder& folder, 
                                                       int destinationIndex) {
     const std::string path = folder.DataFilePath(kUnitBatchFile);
     try {
-        std::vector<std::string> lines{"setdef am5", "setdef ab2"};
-        if (InRange(unitTypeIndex, kUnitTypes.size())) {
-            const UnitType& row = kUnitTypes[static_cast<std::size_t>(unitTypeIndex)];
-            lines.emplace_back(row.remLine);
-            if (InRange(destinationIndex, row.linkLines.size())) {
-                lines.emplace_back(row.linkLines[static_cast<std::size_t>(destinationIndex)]);
-            }
-        }
-        lines.emplace_back("pdc");
-        return folder.Files().ReplaceAll(path, JoinLines(lines));
+        return folder.Files().ReplaceAll(path, UnitBatchText(unitTypeIndex, destinationIndex));
     } catch (const std::bad_alloc&) {
         return OutOfMemory(path);
+    }
+}
+
+std::optional<platform::FileError> PrepareUnitBatchFile(platform::FolderChanges& changes,
+                                                        int unitTypeIndex, int destinationIndex) {
+    try {
+        const std::string text = UnitBatchText(unitTypeIndex, destinationIndex);
+        return changes.Prepare(kUnitBatchFile,
+                               [&text](platform::FileWriter& file) { return file.Write(text); });
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(std::string(kUnitBatchFile));
     }
 }
 

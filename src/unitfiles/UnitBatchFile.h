@@ -21,4 +21,9 @@ UnitStatus ReadUnitStatus(const DataFolder& folder);
 std::optional<platform::FileError> WriteUnitBatchFile(const DataFolder& folder, int unitTypeIndex,
                                                       int destinationIndex);
 
+// Prepares the unit batch file, written as WriteUnitBatchFile writes it, in a
+// set of folder changes.
+std::optional<platform::FileError> PrepareUnitBatchFile(platform::FolderChanges& changes,
+                                                        int unitTypeIndex, int destinationIndex);
+
 }  // namespace psion::unitfiles

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #ifndef _WIN32
 #include "support/FileSizeLimit.h"
@@ -149,14 +150,29 @@ TEST_F(UnitBatchFileTest, AStatusReadReadsNoMoreThanABoundedPrefix) {
 }
 
 TEST_F(UnitBatchFileTest, LinesBeyondTheStatusReadLimitAreCutThere) {
-    // A rem line of a megabyte: the reader type keeps its first 64 KiB of the
-    // file, and the link line after it lies beyond what is read.
+    // A rem line of a megabyte: the reader type keeps the first 64 KiB of lines
+    // 3 and 4, and the link line after it lies beyond what is kept.
     const std::string longRem = "rem " + std::string(1 << 20, 'L');
     WriteDataFile(kBatch, "1\r\n2\r\n" + longRem + "\r\nlink -sTTY:A\r\n");
     const auto status = ReadUnitStatus(folder_);
     EXPECT_TRUE(status.found);
-    EXPECT_EQ(status.readerType, std::string(64 * 1024 - 6 - 4, 'L'));
+    EXPECT_EQ(status.readerType, std::string(64 * 1024 - 4, 'L'));
     EXPECT_EQ(status.destination, "");
+}
+
+TEST_F(UnitBatchFileTest, LongFirstLinesDoNotHideTheStatus) {
+    // Lines 1 and 2 are passed over, however long, so lines 3 and 4 still show.
+    const std::pair<std::size_t, std::size_t> lengths[] = {
+        {70'000, 2}, {2, 70'000}, {3 << 20, 3 << 20}, {4 * 1024 - 1, 4 * 1024 + 1}};
+    for (const auto& [first, second] : lengths) {
+        SCOPED_TRACE(std::to_string(first) + " and " + std::to_string(second));
+        WriteDataFile(kBatch, std::string(first, 'a') + "\r\n" + std::string(second, 'b') +
+                                  "\r\nrem 256k Version\r\nlink -sTTY:C\r\npdc\r\n");
+        const auto status = ReadUnitStatus(folder_);
+        EXPECT_TRUE(status.found);
+        EXPECT_EQ(status.readerType, "256k Version");
+        EXPECT_EQ(status.destination, "link -sTTY:C");
+    }
 }
 
 TEST_F(UnitBatchFileTest, AStatusReadThatFailsOrRunsOutOfMemoryIsFoundWithEmptyTexts) {

@@ -13,7 +13,6 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32FolderLocks.h"
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32UserPrompt.h"
@@ -27,14 +26,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     psion::win32::Win32FileSystem files;
-    psion::win32::Win32FolderLocks folderLocks;
     psion::win32::Win32Environment environment;
     psion::win32::Win32Clock clock;
     psion::win32::Win32ProcessLauncher processes;
     psion::win32::Win32UserPrompt prompt;
     psion::win32::Win32WindowSystem windows;
-    psion::platform::Platform platform{files,     folderLocks, environment, clock,
-                                       processes, prompt,      windows};
+    psion::platform::Platform platform{files, environment, clock, processes, prompt, windows};
 
     psion::app::SharedValues shared;
     psion::app::MainWindow mainWindow(shared, platform);

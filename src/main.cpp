@@ -10,9 +10,9 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixFolderLocks.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/posix/ProcessStartup.h"
+#include "platform/posix/TerminationRequests.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/QtUserPrompt.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -59,16 +59,14 @@ int main() {
     qInstallMessageHandler(previousHandler);
 
     psion::posix::PosixFileSystem files;
-    psion::posix::PosixFolderLocks folderLocks;
     psion::posix::PosixEnvironment environment;
     psion::posix::PosixClock clock;
     psion::posix::PosixProcessLauncher processes;
     psion::qt::QtUserPrompt prompt;
     psion::qt::QtWindowSystem windows;
-    psion::platform::Platform platform{files,     folderLocks, environment, clock,
-                                       processes, prompt,      windows};
+    psion::platform::Platform platform{files, environment, clock, processes, prompt, windows};
 
     psion::app::SharedValues shared;
     psion::app::MainWindow mainWindow(shared, platform);
-    return psion::qt::RunMainWindow(mainWindow);
+    return psion::qt::RunMainWindow(mainWindow, psion::posix::RouteTerminationRequests());
 }

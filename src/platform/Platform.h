@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderLocks.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/UserPrompt.h"
 #include "platform/WindowSystem.h"
@@ -13,7 +12,6 @@ namespace psion::platform {
 // Everything the logic needs from outside, handed to it in one piece.
 struct Platform {
     FileSystem& files;
-    FolderLocks& folderLocks;
     Environment& environment;
     Clock& clock;
     ProcessLauncher& processes;

@@ -136,37 +136,40 @@ bool SetupDialog::InputsAccepted() {
 }
 
 bool SetupDialog::WriteFiles() {
-    // Another program saving to this folder waits until all three files are
-    // written, and this Save waits for it likewise, so the three files always
-    // come from one Save. A folder that cannot be locked is not written to.
-    const platform::FolderLockResult lock =
-        platform_.folderLocks.LockExclusive(FolderPathOf(dataFolder_));
-    if (lock.error) {
-        ReportFailedWrite(*lock.error, {});
-        return false;
+    // The busy pointer shows while the Save waits for another program's Save
+    // to this folder and while it writes.
+    platform_.windows.SetBusyPointer(true);
+    const SaveOutcome outcome = SaveAsOneSet();
+    platform_.windows.SetBusyPointer(false);
+    // The folder is free again before any message is shown, so that another
+    // program's Save never waits for someone to dismiss this one's box.
+    if (!outcome.error) return true;
+    ReportFailedWrite(*outcome.error, outcome.rewritten);
+    return false;
+}
+
+SetupDialog::SaveOutcome SetupDialog::SaveAsOneSet() {
+    // All three new files are prepared before any of them is put in place, so a
+    // failure on the way changes nothing; another program's Save to this folder
+    // waits until this one is over, and this one likewise, so the three files
+    // always come from one Save.
+    platform::BegunChanges begun = platform_.files.BeginChanges(FolderPathOf(dataFolder_));
+    if (begun.error) return {std::move(begun.error), {}};
+    platform::FolderChanges& changes = *begun.changes;
+
+    if (auto error = unitfiles::PrepareUnitBatchFile(changes, window_->SelectedIndex(kType),
+                                                     window_->SelectedIndex(kDest))) {
+        return {std::move(error), {}};
     }
-
-    std::vector<std::string> rewritten;
-
-    if (auto error = unitfiles::WriteUnitBatchFile(dataFolder_, window_->SelectedIndex(kType),
-                                                   window_->SelectedIndex(kDest))) {
-        ReportFailedWrite(*error, rewritten);
-        return false;
-    }
-    rewritten.emplace_back(unitfiles::kUnitBatchFile);
-
     const std::string port = window_->Text(kPort);
     for (std::string_view file : {unitfiles::kSendConfigFile, unitfiles::kReceiveConfigFile}) {
-        const std::string path = dataFolder_.DataFilePath(file);
-        // A missing file is skipped by the patch; only one that exists gets rewritten.
-        const bool present = dataFolder_.FileExists(path);
-        if (auto error = unitfiles::PatchSerialPort(dataFolder_, path, port)) {
-            ReportFailedWrite(*error, rewritten);
-            return false;
+        // A missing file is skipped by the patch, and nothing is prepared for it.
+        if (auto patch = unitfiles::PrepareSerialPort(changes, file, port); patch.error) {
+            return {std::move(patch.error), {}};
         }
-        if (present) rewritten.emplace_back(file);
     }
-    return true;
+    platform::PlacedFiles placed = changes.PutInPlace();
+    return {std::move(placed.error), std::move(placed.placed)};
 }
 
 void SetupDialog::ReportFailedWrite(const platform::FileError& error,

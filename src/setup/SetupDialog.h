@@ -33,7 +33,12 @@ class SetupDialog : public platform::FormLogic {
 
     // Save, split at the point where the files start to change.
     bool InputsAccepted();
+    struct SaveOutcome {
+        std::optional<platform::FileError> error;
+        std::vector<std::string> rewritten;  // files put in place before the error
+    };
     bool WriteFiles();
+    SaveOutcome SaveAsOneSet();
     void ReportFailedWrite(const platform::FileError& error,
                            const std::vector<std::string>& alreadyRewritten);
 

@@ -83,14 +83,12 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<platform::FileSystem> nativeFiles_ = MakeNativeFileSystem();
     std::unique_ptr<platform::FileSystem> files_ =
         std::make_unique<DriveCOnFolder>(*nativeFiles_, home_);
-    std::unique_ptr<platform::FolderLocks> folderLocks_ = MakeNativeFolderLocks();
     std::unique_ptr<platform::ProcessLauncher> processes_ = MakeNativeProcessLauncher();
     headless::MapEnvironment environment_;
     headless::FixedClock clock_{{2026, 12, 7}};
     headless::ScriptedPrompt prompt_;
     headless::HeadlessWindowSystem windows_;
-    platform::Platform platform_{*files_,     *folderLocks_, environment_, clock_,
-                                 *processes_, prompt_,       windows_};
+    platform::Platform platform_{*files_, environment_, clock_, *processes_, prompt_, windows_};
     app::SharedValues shared_;
     app::MainWindow mainWindow_{shared_, platform_};
 };

@@ -105,64 +105,76 @@ TEST_F(SetupDialogFailure, AUnitBatchFileThatIsAFolderStopsBeforeAnyFileChanges)
     EXPECT_TRUE(h.refreshes.empty()) << "nothing changed, so nothing to refresh";
 }
 
-TEST_F(SetupDialogFailure, AtTheUnitBatchFileLeavesEveryFileAsItWas) {
-    h.files.FailWritesTo("autoexec.btf");
+struct FailingFile {
+    const char* name;
+    const char* file;
+    WriteFault when;
+    const char* alreadyRewritten;
+    int filesNew;  // how many of the three files, in the order of the Save, hold the new text
+
+    friend std::ostream& operator<<(std::ostream& out, const FailingFile& failing) {
+        return out << failing.name;
+    }
+};
+
+class SetupDialogFailingFile : public SetupDialogFailure,
+                               public ::testing::WithParamInterface<FailingFile> {};
+
+// Every file is prepared before any is put in place: a failure on the way
+// changes nothing, and only one while putting them in place leaves the files
+// before it rewritten.
+TEST_P(SetupDialogFailingFile, StopsThereAndSaysWhatWasRewritten) {
+    const FailingFile& failing = GetParam();
+    h.files.FailWritesTo(failing.file, failing.when);
     Save();
 
-    ExpectFailureMessage("autoexec.btf", "The file is locked by another program",
-                         "No file has been changed.");
+    ExpectFailureMessage(failing.file, kLockedFile, failing.alreadyRewritten);
     ExpectDialogKeptAsItWas();
-    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
-    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
+    EXPECT_EQ(h.Read("autoexec.btf"), failing.filesNew > 0 ? kNewBatch : kOldBatch);
+    EXPECT_EQ(h.Read("s_psion.conf"), failing.filesNew > 1 ? kNewSend : kOldSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
-    EXPECT_TRUE(h.refreshes.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3)
+        << "no temporary file is left";
+    // Only a changed file calls for a refreshed status panel, after the message.
+    EXPECT_EQ(h.refreshes,
+              failing.filesNew > 0 ? std::vector<std::size_t>{2} : std::vector<std::size_t>{});
 }
 
-TEST_F(SetupDialogFailure, AtTheSendFileKeepsTheRewrittenBatchFileAndLeavesTheRest) {
-    h.files.FailWritesTo("s_psion.conf");
-    Save();
+INSTANTIATE_TEST_SUITE_P(
+    , SetupDialogFailingFile,
+    ::testing::Values(FailingFile{"PreparingTheUnitBatchFile", "autoexec.btf",
+                                  WriteFault::WhilePreparing, "No file has been changed.", 0},
+                      FailingFile{"PreparingTheSendFile", "s_psion.conf",
+                                  WriteFault::WhilePreparing, "No file has been changed.", 0},
+                      FailingFile{"PreparingTheReceiveFile", "r_psion.conf",
+                                  WriteFault::WhilePreparing, "No file has been changed.", 0},
+                      FailingFile{"PuttingTheUnitBatchFileInPlace", "autoexec.btf",
+                                  WriteFault::WhilePuttingInPlace, "No file has been changed.", 0},
+                      FailingFile{"PuttingTheSendFileInPlace", "s_psion.conf",
+                                  WriteFault::WhilePuttingInPlace,
+                                  "Already rewritten: autoexec.btf", 1},
+                      FailingFile{"PuttingTheReceiveFileInPlace", "r_psion.conf",
+                                  WriteFault::WhilePuttingInPlace,
+                                  "Already rewritten: autoexec.btf and s_psion.conf", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-    ExpectFailureMessage("s_psion.conf", "The file is locked by another program",
-                         "Already rewritten: autoexec.btf");
-    ExpectDialogKeptAsItWas();
-    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
-    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
-    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
-    // The batch file did change, so the status panel is refreshed after the message.
-    EXPECT_EQ(h.refreshes, std::vector<std::size_t>{2});
-}
-
-TEST_F(SetupDialogFailure, AtTheReceiveFileNamesBothFilesAlreadyRewritten) {
-    h.files.FailWritesTo("r_psion.conf");
-    Save();
-
-    ExpectFailureMessage("r_psion.conf", "The file is locked by another program",
-                         "Already rewritten: autoexec.btf and s_psion.conf");
-    ExpectDialogKeptAsItWas();
-    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
-    EXPECT_EQ(h.Read("s_psion.conf"), kNewSend);
-    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
-    EXPECT_EQ(h.refreshes, std::vector<std::size_t>{2});
-}
-
-TEST_F(SetupDialogFailure, AtTheReceiveFileDoesNotClaimAMissingSendFile) {
+TEST_F(SetupDialogFailure, AMissingSendFileIsNotClaimedAsRewritten) {
     std::filesystem::remove(h.folder / "s_psion.conf");
-    h.files.FailWritesTo("r_psion.conf");
+    h.files.FailWritesTo("r_psion.conf", WriteFault::WhilePuttingInPlace);
     Save();
 
-    ExpectFailureMessage("r_psion.conf", "The file is locked by another program",
-                         "Already rewritten: autoexec.btf");
+    ExpectFailureMessage("r_psion.conf", kLockedFile, "Already rewritten: autoexec.btf");
     EXPECT_FALSE(std::filesystem::exists(h.folder / "s_psion.conf"));
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
 }
 
-TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileStopsThereAndTheProgramGoesOn) {
+TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileChangesNothingAndTheProgramGoesOn) {
     h.files.RunOutOfMemoryReading("s_psion.conf");
     Save();
 
-    ExpectFailureMessage("s_psion.conf", "Not enough memory", "Already rewritten: autoexec.btf");
+    ExpectFailureMessage("s_psion.conf", "Not enough memory", "No file has been changed.");
     ExpectDialogKeptAsItWas();
-    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
     EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3)
@@ -190,7 +202,7 @@ TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserM
 #endif
 
 TEST_F(SetupDialogFailure, SavingAgainOnceTheFileIsFreeCompletes) {
-    h.files.FailWritesTo("r_psion.conf");
+    h.files.FailWritesTo("r_psion.conf", WriteFault::WhilePuttingInPlace);
     Save();
     ASSERT_FALSE(h.window->IsClosed());
 
@@ -292,8 +304,8 @@ TEST_P(SetupDialogPastFileSizeLimit, SavesInAChildProcess) {
         return;
     }
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    ExpectFailureText(message, "s_psion.conf", "File too large", "Already rewritten: autoexec.btf");
-    EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
+    ExpectFailureText(message, "s_psion.conf", "File too large", "No file has been changed.");
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
     EXPECT_EQ(h.Read("s_psion.conf"), bigSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
     // No temporary file remains beside the three unit files.

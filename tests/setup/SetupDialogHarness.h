@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/headless/FixedClock.h"
@@ -27,33 +28,80 @@ class OutOfMemoryReader : public platform::FileReader {
     platform::ReadResult Read(std::span<char>) override { throw std::bad_alloc(); }
 };
 
-// The real file layer, except that replacing the one file named by FailWritesTo
-// fails the way a locked file would, before anything is written, and reading
+// How a fault shows: a file refused while the Save prepares it, or one that
+// cannot be put in place once all are prepared.
+enum class WriteFault { WhilePreparing, WhilePuttingInPlace };
+
+inline constexpr const char* kLockedFile = "The file is locked by another program";
+
+// A set of changes of the real file layer with the faults of FaultyFileSystem.
+class FaultyFolderChanges : public platform::FolderChanges {
+  public:
+    FaultyFolderChanges(std::unique_ptr<platform::FolderChanges> real,
+                        std::optional<std::pair<std::string, WriteFault>> failing,
+                        std::optional<std::string> outOfMemory)
+        : real_(std::move(real)),
+          failing_(std::move(failing)),
+          outOfMemory_(std::move(outOfMemory)) {}
+
+    bool IsFile(std::string_view name) const override { return real_->IsFile(name); }
+    platform::OpenedFile OpenForReading(std::string_view name) const override {
+        auto opened = real_->OpenForReading(name);
+        if (!opened.error && outOfMemory_ && name == *outOfMemory_) {
+            opened.reader = std::make_unique<OutOfMemoryReader>();
+        }
+        return opened;
+    }
+    std::optional<platform::FileError> Prepare(std::string_view name,
+                                               const platform::ContentWriter& write) override {
+        if (failing_ && name == failing_->first) {
+            if (failing_->second == WriteFault::WhilePreparing) {
+                return platform::FileError{std::string(name), kLockedFile};
+            }
+            failedInPlace_ = std::string(name);
+        }
+        // From the file that will not go in place on, nothing more goes in place.
+        if (failedInPlace_) return std::nullopt;
+        return real_->Prepare(name, write);
+    }
+    platform::PlacedFiles PutInPlace() override {
+        auto placed = real_->PutInPlace();
+        if (!placed.error && failedInPlace_) {
+            placed.error = platform::FileError{*failedInPlace_, kLockedFile};
+        }
+        return placed;
+    }
+
+  private:
+    std::unique_ptr<platform::FolderChanges> real_;
+    std::optional<std::pair<std::string, WriteFault>> failing_;
+    std::optional<std::string> outOfMemory_;
+    std::optional<std::string> failedInPlace_;
+};
+
+// The real file layer, except that the one file named by FailWritesTo fails
+// the way a locked file would, before anything of it is written, and reading
 // the one named by RunOutOfMemoryReading runs out of memory.
 class FaultyFileSystem : public ForwardingFileSystem {
   public:
     using ForwardingFileSystem::ForwardingFileSystem;
 
-    void FailWritesTo(std::string fileName) { failing_ = std::move(fileName); }
+    void FailWritesTo(std::string fileName, WriteFault when = WriteFault::WhilePreparing) {
+        failing_ = std::make_pair(std::move(fileName), when);
+    }
     void RunOutOfMemoryReading(std::string fileName) { outOfMemory_ = std::move(fileName); }
 
-    platform::OpenedFile OpenForReading(const std::string& path) const override {
-        auto opened = ForwardingFileSystem::OpenForReading(path);
-        if (!opened.error && outOfMemory_ && path.ends_with("\\" + *outOfMemory_)) {
-            opened.reader = std::make_unique<OutOfMemoryReader>();
+    platform::BegunChanges BeginChanges(const std::string& folderPath) override {
+        auto begun = ForwardingFileSystem::BeginChanges(folderPath);
+        if (begun.changes) {
+            begun.changes = std::make_unique<FaultyFolderChanges>(std::move(begun.changes),
+                                                                  failing_, outOfMemory_);
         }
-        return opened;
-    }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        if (failing_ && path.ends_with("\\" + *failing_)) {
-            return platform::FileError{path, "The file is locked by another program"};
-        }
-        return ForwardingFileSystem::Replace(path, write);
+        return begun;
     }
 
   private:
-    std::optional<std::string> failing_;
+    std::optional<std::pair<std::string, WriteFault>> failing_;
     std::optional<std::string> outOfMemory_;
 };
 
@@ -77,14 +125,12 @@ struct SetupDialogHarness {
     std::filesystem::path folder = temp.Path() / "program files (x86)" / "kelvo" / "psion";
     std::unique_ptr<platform::FileSystem> nativeFiles = MakeNativeFileSystem();
     FaultyFileSystem files{*nativeFiles};
-    std::unique_ptr<platform::FolderLocks> folderLocks = MakeNativeFolderLocks();
     headless::MapEnvironment environment;
     headless::FixedClock clock{kToday};
     std::unique_ptr<platform::ProcessLauncher> processes = MakeNativeProcessLauncher();
     headless::ScriptedPrompt prompt;
     headless::HeadlessWindowSystem windows;
-    platform::Platform platform{files,      *folderLocks, environment, clock,
-                                *processes, prompt,       windows};
+    platform::Platform platform{files, environment, clock, *processes, prompt, windows};
     unitfiles::DataFolder dataFolder{files, systemPath};
 
     // How many messages had been shown at each refresh of the status panel.

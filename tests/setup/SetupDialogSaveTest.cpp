@@ -236,8 +236,8 @@ TEST(SetupDialogSave, TwoProgramsSavingAtOnceLeaveTheFilesOfOneSave) {
     const auto lookWhileSaving = [&] {
         if (looks++ == 0) h.temp.Write("start", "");
         {
-            const auto lock = h.folderLocks->LockExclusive(h.systemPath + "\\kelvo\\psion");
-            ASSERT_FALSE(lock.error) << lock.error->Describe();
+            const auto held = h.files.BeginChanges(h.systemPath + "\\kelvo\\psion");
+            ASSERT_FALSE(held.error) << held.error->Describe();
             const UnitFiles seen = readFiles();
             if (seen != old && seen != first && seen != second) mixed.push_back(seen);
         }

@@ -51,7 +51,7 @@ TEST_F(SetupStatusPanel, AfterAFailureAtTheReceiveFileShowsWhatTheRewrittenFiles
     h.Write("autoexec.btf", kOldBatch);
     h.Write("s_psion.conf", kSendWithPortAtTheEnd);
     h.Write("r_psion.conf", kOldReceive);
-    h.files.FailWritesTo("r_psion.conf");
+    h.files.FailWritesTo("r_psion.conf", WriteFault::WhilePuttingInPlace);
     auto& window = Start();
     ExpectPanel(window, "MX Version", "link -sTTY:A", "Com1");
 

@@ -3,13 +3,11 @@
 #ifdef _WIN32
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32FolderLocks.h"
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32Text.h"
 #else
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixFolderLocks.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #endif
 
@@ -19,10 +17,6 @@ namespace psion::testing {
 
 std::unique_ptr<platform::FileSystem> MakeNativeFileSystem() {
     return std::make_unique<win32::Win32FileSystem>();
-}
-
-std::unique_ptr<platform::FolderLocks> MakeNativeFolderLocks() {
-    return std::make_unique<win32::Win32FolderLocks>();
 }
 
 std::unique_ptr<platform::ProcessLauncher> MakeNativeProcessLauncher() {
@@ -42,10 +36,6 @@ std::string AsSystemPath(const std::filesystem::path& folder) {
 
 std::unique_ptr<platform::FileSystem> MakeNativeFileSystem() {
     return std::make_unique<posix::PosixFileSystem>();
-}
-
-std::unique_ptr<platform::FolderLocks> MakeNativeFolderLocks() {
-    return std::make_unique<posix::PosixFolderLocks>();
 }
 
 std::unique_ptr<platform::ProcessLauncher> MakeNativeProcessLauncher() {

@@ -6,7 +6,6 @@
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderLocks.h"
 #include "platform/ProcessLauncher.h"
 
 namespace psion::testing {
@@ -14,7 +13,6 @@ namespace psion::testing {
 // The real file, process and environment layers of the system the tests run
 // on, so the logic tests work on real files, scripts and processes there.
 std::unique_ptr<platform::FileSystem> MakeNativeFileSystem();
-std::unique_ptr<platform::FolderLocks> MakeNativeFolderLocks();
 std::unique_ptr<platform::ProcessLauncher> MakeNativeProcessLauncher();
 std::unique_ptr<platform::Environment> MakeNativeEnvironment();
 

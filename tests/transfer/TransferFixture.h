@@ -74,14 +74,12 @@ class TransferTest : public ::testing::Test {
     std::string home_ = AsSystemPath(temp_.Path());
     std::unique_ptr<platform::FileSystem> nativeFiles_ = MakeNativeFileSystem();
     ChangeAfterExistenceCheck files_{*nativeFiles_};
-    std::unique_ptr<platform::FolderLocks> folderLocks_ = MakeNativeFolderLocks();
     std::unique_ptr<platform::ProcessLauncher> processes_ = MakeNativeProcessLauncher();
     headless::MapEnvironment environment_;
     headless::FixedClock clock_{{2026, 12, 7}};
     headless::ScriptedPrompt prompt_;
     headless::HeadlessWindowSystem windows_;
-    platform::Platform platform_{files_,      *folderLocks_, environment_, clock_,
-                                 *processes_, prompt_,       windows_};
+    platform::Platform platform_{files_, environment_, clock_, *processes_, prompt_, windows_};
     app::SharedValues shared_;
     app::MainWindow mainWindow_{shared_, platform_};
 };

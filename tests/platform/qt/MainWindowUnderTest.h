@@ -16,7 +16,6 @@
 #include "platform/headless/FixedClock.h"
 #include "platform/headless/MapEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixFolderLocks.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/QtUserPrompt.h"
@@ -96,14 +95,12 @@ class MainWindowUnderTest {
 
   private:
     posix::PosixFileSystem files_;
-    posix::PosixFolderLocks folderLocks_;
     headless::MapEnvironment environment_;
     headless::FixedClock clock_;
     posix::PosixProcessLauncher processes_;
     qt::QtUserPrompt prompt_;
     qt::QtWindowSystem windows_;
-    platform::Platform platform_{files_,     folderLocks_, environment_, clock_,
-                                 processes_, prompt_,      windows_};
+    platform::Platform platform_{files_, environment_, clock_, processes_, prompt_, windows_};
     app::SharedValues shared_;
     std::unique_ptr<app::MainWindow> logic_;
     qt::MainWindowHandle handle_;

@@ -20,7 +20,6 @@
 #include "platform/headless/ScriptedPrompt.h"
 #include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32FolderLocks.h"
 #include "platform/win32/Win32FormWindow.h"
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32ResourceIds.h"
@@ -130,14 +129,12 @@ class Win32WindowTest : public ::testing::Test {
 
     TempDir temp_;
     win32::Win32FileSystem files_;
-    win32::Win32FolderLocks folderLocks_;
     headless::MapEnvironment environment_;
     headless::FixedClock clock_{{2026, 3, 7}};
     win32::Win32ProcessLauncher processes_;
     headless::ScriptedPrompt prompt_;
     win32::Win32WindowSystem windows_;
-    platform::Platform platform_{files_,     folderLocks_, environment_, clock_,
-                                 processes_, prompt_,      windows_};
+    platform::Platform platform_{files_, environment_, clock_, processes_, prompt_, windows_};
     app::SharedValues shared_;
     app::MainWindow logic_{shared_, platform_};
 };

@@ -23,18 +23,14 @@
 
 #ifdef _WIN32
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32FolderLocks.h"
 #include "platform/win32/Win32ProcessLauncher.h"
 using NativeFiles = psion::win32::Win32FileSystem;
-using NativeFolderLocks = psion::win32::Win32FolderLocks;
 using NativeProcesses = psion::win32::Win32ProcessLauncher;
 #else
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixFolderLocks.h"
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/posix/ProcessStartup.h"
 using NativeFiles = psion::posix::PosixFileSystem;
-using NativeFolderLocks = psion::posix::PosixFolderLocks;
 using NativeProcesses = psion::posix::PosixProcessLauncher;
 #endif
 
@@ -80,13 +76,12 @@ int main(int argc, char** argv) {
     const std::filesystem::path startFile = argv[6];
 
     NativeFiles files;
-    NativeFolderLocks folderLocks;
     headless::MapEnvironment environment;
     headless::FixedClock clock(kToday);
     NativeProcesses processes;
     headless::ScriptedPrompt prompt;
     headless::HeadlessWindowSystem windows;
-    platform::Platform platform{files, folderLocks, environment, clock, processes, prompt, windows};
+    platform::Platform platform{files, environment, clock, processes, prompt, windows};
     unitfiles::DataFolder dataFolder(files, systemPath);
     setup::SetupDialog dialog(platform, dataFolder, {});
 

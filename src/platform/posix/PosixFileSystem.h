@@ -5,9 +5,8 @@
 
 namespace psion::posix {
 
-// Files through POSIX calls. A file is replaced by writing its new content into
-// a temporary file in the same folder, flushing it and renaming it over the
-// original, with the original's owner, group and permission bits.
+// Files through POSIX calls. A set of changes holds its folder open and locked
+// and works relative to it (see PosixFolderChanges).
 class PosixFileSystem : public platform::FileSystem {
   public:
     explicit PosixFileSystem(TemporaryFiles temporaryFiles = TemporaryFiles::UnnamedWhereSupported)
@@ -15,8 +14,7 @@ class PosixFileSystem : public platform::FileSystem {
 
     bool IsFile(const std::string& path) const override;
     platform::OpenedFile OpenForReading(const std::string& path) const override;
-    std::optional<platform::FileError> Replace(
-        const std::string& path, const platform::ContentWriter& writeContent) override;
+    platform::BegunChanges BeginChanges(const std::string& folderPath) override;
 
   private:
     TemporaryFiles temporaryFiles_;

@@ -1,12 +1,12 @@
 #include "platform/posix/PosixFolderLocks.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/FolderLock.h"
 #include "platform/posix/PathMapping.h"
 
 namespace psion::posix {
@@ -37,12 +37,7 @@ platform::FolderLockResult PosixFolderLocks::LockExclusive(const std::string& fo
     // Close-on-exec, so a script started later never inherits the lock.
     const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return Failure(native, errno);
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        const int error = errno;
+    if (const int error = LockFolderExclusive(fd)) {
         ::close(fd);
         return Failure(native, error);
     }

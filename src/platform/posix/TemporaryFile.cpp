@@ -10,7 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <climits>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -24,6 +24,11 @@ constexpr std::string_view kSuffix = ".tmp";
 // Another process that removes leftovers sees from the lock that this file is
 // still being written, even where it cannot see the writer's process.
 void HoldWriteLock(int fd) { ::flock(fd, LOCK_EX | LOCK_NB); }
+
+// An unnamed file can only be given a name through /proc.
+bool CanNameUnnamedFiles() { return ::access("/proc/self/fd", X_OK) == 0; }
+
+std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 // The writer's process id when the name has the temporary pattern of that file.
 std::optional<pid_t> WriterOf(std::string_view name, std::string_view fileName) {
@@ -50,14 +55,21 @@ std::optional<pid_t> WriterOf(std::string_view name, std::string_view fileName) 
 
 bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
+Descriptor ScratchFileIn(const std::string& folder) {
+    Descriptor fd(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd.Valid()) return fd;
+    std::string pattern = folder + "/.scratch-XXXXXX";
+    fd = Descriptor(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (fd.Valid()) ::unlink(pattern.c_str());
+    return fd;
+}
+
 }  // namespace
 
-TemporaryFile::TemporaryFile(std::string folder, std::string fileName, TemporaryFiles kind)
-    : folder_(std::move(folder)), fileName_(std::move(fileName)) {
-    // An unnamed file can only be given a name through /proc.
-    if (kind == TemporaryFiles::UnnamedWhereSupported && ::access("/proc/self/fd", X_OK) == 0) {
-        // A new file gets the usual permissions less the umask, like any created file.
-        fd_ = Descriptor(::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+TemporaryFile::TemporaryFile(int folder, std::string fileName, TemporaryFiles kind, mode_t mode)
+    : folder_(folder), fileName_(std::move(fileName)) {
+    if (kind == TemporaryFiles::UnnamedWhereSupported && CanNameUnnamedFiles()) {
+        fd_ = Descriptor(::openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
         if (fd_.Valid()) {
             HoldWriteLock(fd_.Get());
             return;
@@ -65,8 +77,9 @@ TemporaryFile::TemporaryFile(std::string folder, std::string fileName, Temporary
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = NextName();
-        fd_ = Descriptor(
-            ::open(PathOf(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+        fd_ = Descriptor(::openat(folder_, name.c_str(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                                  mode));
         if (fd_.Valid()) {
             name_ = name;
             HoldWriteLock(fd_.Get());
@@ -78,7 +91,7 @@ TemporaryFile::TemporaryFile(std::string folder, std::string fileName, Temporary
 }
 
 TemporaryFile::~TemporaryFile() {
-    if (!name_.empty()) ::unlink(PathOf(name_).c_str());
+    if (!name_.empty()) ::unlinkat(folder_, name_.c_str(), 0);
 }
 
 std::string TemporaryFile::NextName() const {
@@ -87,14 +100,13 @@ std::string TemporaryFile::NextName() const {
            std::string(kSuffix);
 }
 
-int TemporaryFile::MoveOver(const std::string& target) {
+int TemporaryFile::MoveOver(const std::string& targetName) {
     if (name_.empty()) {
         // The unnamed file gets its name only now, right before the rename.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_.Get());
+        const std::string self = ProcPath(fd_.Get());
         for (int attempt = 0; name_.empty(); ++attempt) {
             const std::string name = NextName();
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, PathOf(name).c_str(),
-                         AT_SYMLINK_FOLLOW) == 0) {
+            if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 name_ = name;
             } else if (errno != EEXIST || attempt >= 100) {
                 return errno;
@@ -102,23 +114,36 @@ int TemporaryFile::MoveOver(const std::string& target) {
         }
     }
     if (!fd_.Close()) return errno;
-    if (::rename(PathOf(name_).c_str(), target.c_str()) != 0) return errno;
+    if (::renameat(folder_, name_.c_str(), folder_, targetName.c_str()) != 0) return errno;
     name_.clear();
     return 0;
 }
 
-void RemoveLeftoverTemporaryFiles(const std::string& folder, const std::string& fileName) {
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir) return;
+Descriptor OpenScratchFile() {
+    if (const char* folder = std::getenv("TMPDIR"); folder != nullptr && *folder == '/') {
+        if (Descriptor fd = ScratchFileIn(folder); fd.Valid()) return fd;
+    }
+    return ScratchFileIn("/tmp");
+}
+
+void RemoveLeftoverTemporaryFiles(int folder, const std::string& fileName) {
+    // A descriptor of its own, so that reading the folder moves no shared offset.
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listed), &::closedir);
+    if (!dir) {
+        ::close(listed);
+        return;
+    }
     while (const dirent* entry = ::readdir(dir.get())) {
         const auto writer = WriterOf(entry->d_name, fileName);
         if (!writer || ProcessRuns(*writer)) continue;
-        const Descriptor file(::openat(::dirfd(dir.get()), entry->d_name,
+        const Descriptor file(::openat(folder, entry->d_name,
                                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat info {};
         if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;
-        ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+        ::unlinkat(folder, entry->d_name, 0);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/types.h>
 #include <string>
 
 #include "platform/posix/Descriptor.h"
@@ -13,14 +14,15 @@ enum class TemporaryFiles {
     Named,
 };
 
-// The new content of a file, written in the file's own folder and moved over
-// it only once complete. A named one is called ".<file>.<pid>-<n>.tmp", so
-// that a later write can tell whether its writer still runs. Whatever has not
-// been moved over the file is removed when this goes out of scope; an unnamed
-// one leaves nothing behind even when the process is killed.
+// The new content of a file, written in a folder (given by a descriptor that
+// outlives this) and moved over the file there only once complete. A named one
+// is called ".<file>.<pid>-<n>.tmp", so that a later write can tell whether
+// its writer still runs. Whatever has not been moved over the file is removed
+// when this goes out of scope; an unnamed one leaves nothing behind even when
+// the process is killed. It is open for reading and writing.
 class TemporaryFile {
   public:
-    TemporaryFile(std::string folder, std::string fileName, TemporaryFiles kind);
+    TemporaryFile(int folder, std::string fileName, TemporaryFiles kind, mode_t mode);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -29,23 +31,26 @@ class TemporaryFile {
     int CreationError() const { return creationError_; }
     int Get() const { return fd_.Get(); }
 
-    // Closes the file and renames it over the target; 0 or the errno of the
-    // step that failed.
-    int MoveOver(const std::string& target);
+    // Closes the file and renames it over the file of that name in the
+    // folder; 0 or the errno of the step that failed.
+    int MoveOver(const std::string& targetName);
 
   private:
     std::string NextName() const;
-    std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
 
-    std::string folder_;
+    int folder_;
     std::string fileName_;
     std::string name_;  // empty while the file has no name
     Descriptor fd_;
     int creationError_ = 0;
 };
 
+// A file with no name in $TMPDIR (or /tmp), open for reading and writing,
+// gone when closed; an invalid descriptor with errno set when none can be made.
+Descriptor OpenScratchFile();
+
 // Removes the named temporary files of writes of that file whose process no
 // longer runs and which no one holds open, and nothing else.
-void RemoveLeftoverTemporaryFiles(const std::string& folder, const std::string& fileName);
+void RemoveLeftoverTemporaryFiles(int folder, const std::string& fileName);
 
 }  // namespace psion::posix

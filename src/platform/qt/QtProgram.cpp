@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QSocketNotifier>
 #include <QString>
 
 #include "app/ProductInfo.h"
@@ -24,8 +25,15 @@ void SetApplicationIdentity() {
     QApplication::setWindowIcon(icon);
 }
 
-int RunMainWindow(platform::FormLogic& mainWindow) {
+int RunMainWindow(platform::FormLogic& mainWindow, int terminationRequests) {
     SetApplicationIdentity();
+    if (terminationRequests >= 0) {
+        auto* requests = new QSocketNotifier(terminationRequests, QSocketNotifier::Read, qApp);
+        QObject::connect(requests, &QSocketNotifier::activated, qApp, [requests] {
+            requests->setEnabled(false);
+            QCoreApplication::exit(0);
+        });
+    }
     QApplication::setQuitOnLastWindowClosed(true);
     // Message boxes and menus in the same face as the windows' default font.
     QApplication::setFont(FontFor(platform::FontSpec{}));

@@ -10,6 +10,10 @@ void SetApplicationIdentity();
 
 // Sets the application identity, builds and shows the main window from its logic, then handles
 // events until it has been closed. Needs a QApplication. Returns the event loop's result.
-int RunMainWindow(platform::FormLogic& mainWindow);
+//
+// When terminationRequests is a descriptor that becomes readable on a request to end the
+// program, such a request ends it as Exit does: every event loop, the modal ones included,
+// returns, and a question open at that moment counts as answered No.
+int RunMainWindow(platform::FormLogic& mainWindow, int terminationRequests = -1);
 
 }  // namespace psion::qt

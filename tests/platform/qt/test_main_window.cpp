@@ -13,6 +13,8 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 
+#include <signal.h>
+
 #include "MainWindowUnderTest.h"
 #include "QtTestSupport.h"
 #include "app/ContactForm.h"
@@ -87,6 +89,33 @@ QStringList FocusableInTableOrder(const platform::FormDescription& form) {
 }
 
 }  // namespace
+
+// Starts the real program on the display and the drive, and waits until its
+// main window is there; false when it does not come.
+bool StartShown(QProcess& program, const VirtualDisplay& display, const testing::HomeDrive& drive,
+                const QStringList& arguments) {
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+            qWarning("%s is needed here (scripts/install-deps.sh installs it)", tool);
+            return false;
+        }
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display.Name());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("HOMEDRIVE"), QString::fromStdString(drive.AsHomeDrive()));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(PSION_INTERFACE_EXE), arguments);
+    if (!program.waitForStarted()) return false;
+
+    QElapsedTimer waited;
+    waited.start();
+    while (program.state() == QProcess::Running && waited.elapsed() < 60000) {
+        if (display.HasWindowTitled(QStringLiteral("Vided Ivivovizede"))) return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -403,37 +432,16 @@ class MainWindowTest : public QObject {
     }
 
     void theProgramActsOnNoCommandLineArgument() {
-        for (const char* tool : {"Xvfb", "xdotool"}) {
-            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
-                     qPrintable(QStringLiteral("%1 is needed here (scripts/install-deps.sh "
-                                               "installs it)")
-                                    .arg(QString::fromLatin1(tool))));
-        }
         VirtualDisplay display;
         QVERIFY2(!display.Name().isEmpty(), "Xvfb did not start");
         testing::HomeDrive drive;
         drive.WriteUnitFiles();
 
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), display.Name());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("HOMEDRIVE"),
-                           QString::fromStdString(drive.AsHomeDrive()));
-        program.setProcessEnvironment(environment);
-        program.start(
-            QStringLiteral(PSION_INTERFACE_EXE),
+        const bool shown = StartShown(
+            program, display, drive,
             {QStringLiteral("--help"), QStringLiteral("-qwindowtitle"), QStringLiteral("X"),
              QStringLiteral("-stylesheet"), QStringLiteral("/nonexistent")});
-        QVERIFY(program.waitForStarted());
-
-        bool shown = false;
-        QElapsedTimer waited;
-        waited.start();
-        while (!shown && program.state() == QProcess::Running && waited.elapsed() < 60000) {
-            shown = display.HasWindowTitled(QStringLiteral("Vided Ivivovizede"));
-            if (!shown) QTest::qWait(100);
-        }
         const bool retitled = display.HasWindowTitled(QStringLiteral("X"));
         program.kill();
         program.waitForFinished();
@@ -442,6 +450,33 @@ class MainWindowTest : public QObject {
         QVERIFY2(shown, qPrintable(QStringLiteral("no main window; the program said: ") + errors));
         QVERIFY(!retitled);
         QVERIFY2(!errors.contains(QStringLiteral("nonexistent")), qPrintable(errors));
+    }
+
+    // Logging out (SIGTERM), closing the terminal it was started from (SIGHUP)
+    // and Ctrl+C there (SIGINT) end the program as Exit does, with success.
+    void aRequestToEndClosesTheProgramAsExitDoes_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void aRequestToEndClosesTheProgramAsExitDoes() {
+        QFETCH(int, signalNumber);
+        VirtualDisplay display;
+        QVERIFY2(!display.Name().isEmpty(), "Xvfb did not start");
+        testing::HomeDrive drive;
+        drive.WriteUnitFiles();
+
+        QProcess program;
+        const bool shown = StartShown(program, display, drive, {});
+        if (!shown) program.kill();
+        QVERIFY2(shown, qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
+        QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!display.HasWindowTitled(QStringLiteral("Vided Ivivovizede")));
     }
 
     void exitButtonAndMenuCloseTheWindow() {

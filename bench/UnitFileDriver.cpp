@@ -6,6 +6,8 @@
 //   status HOME               read the unit status of that home drive
 //   port HOME                 read the comm port
 //   patch HOME PORT           patch the port into the send configuration file
+//   save HOME PORT            the whole Save: the unit batch file and both
+//                             serial files prepared, then put in place
 //
 // HOME is an absolute folder used as the home drive: its data folder is
 // HOME/program files (x86)/kelvo/psion. Results are printed as key=value lines;
@@ -77,6 +79,31 @@ int Generate(const std::vector<std::string>& args) {
     return 0;
 }
 
+// The Save of the setup dialog, "256k Version" and destination "B", without the dialog.
+int Save(psion::platform::FileSystem& files, const psion::unitfiles::DataFolder& folder,
+         const std::string& port) {
+    std::string path = folder.DataFilePath("");
+    path.pop_back();
+    const auto before = Clock::now();
+    auto begun = files.BeginChanges(path);
+    std::optional<psion::platform::FileError> error = begun.error;
+    if (!error) error = psion::unitfiles::PrepareUnitBatchFile(*begun.changes, 2, 1);
+    for (const auto name :
+         {psion::unitfiles::kSendConfigFile, psion::unitfiles::kReceiveConfigFile}) {
+        if (!error) error = psion::unitfiles::PrepareSerialPort(*begun.changes, name, port).error;
+    }
+    if (!error) error = begun.changes->PutInPlace().error;
+    std::printf(
+        "call_ns=%lld\n",
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - before).count()));
+    if (error) {
+        std::printf("error=%s\n", error->Describe().c_str());
+        return 1;
+    }
+    return 0;
+}
+
 int Run(const std::string& command, const std::vector<std::string>& args) {
     const psion::bench::BenchHome home(args[0]);
     psion::posix::PosixFileSystem files;
@@ -104,6 +131,8 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
             std::printf("error=%s\n", error->Describe().c_str());
             return 1;
         }
+    } else if (command == "save" && args.size() == 2) {
+        return Save(files, folder, args[1]);
     } else {
         return kUsage;
     }
@@ -131,7 +160,7 @@ int main(int argc, char** argv) {
     if (result == kUsage) {
         std::fputs(
             "usage: psion-bench-unitfiles generate KIND SIZE FILE | status HOME | port HOME | "
-            "patch HOME PORT\n",
+            "patch HOME PORT | save HOME PORT\n",
             stderr);
     }
     return result;

@@ -34,6 +34,14 @@ expect exit=0 "$out"
 # The patch and sed -i make the same change, as scripts/bench.sh compares them.
 sed -i '/serial1=directserial/s/:..../:COM2/' "$work/serial"
 cmp "$work/serial" "$data/s_psion.conf"
+# The whole Save: the same port in both serial files, the unit batch file rewritten.
+cp "$work/serial" "$data/r_psion.conf"
+out=$("$bin/psion-bench-measure" "$bin/psion-bench-unitfiles" save "$work/home" com3)
+expect exit=0 "$out"
+sed -i '/serial1=directserial/s/:..../:COM3/' "$work/serial"
+cmp "$work/serial" "$data/s_psion.conf"
+cmp "$work/serial" "$data/r_psion.conf"
+grep -qx $'link -sTTY:B -b19200\r' "$data/autoexec.btf"
 
 if [ -x "$bin/psion-bench-first-frame" ]; then
     for program in psion-bench-first-frame psion-bench-bare-window; do

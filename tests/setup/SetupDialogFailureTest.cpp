@@ -201,6 +201,36 @@ TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserM
 }
 #endif
 
+#ifndef _WIN32
+// While the failure is on the screen, another program may save to the folder:
+// the Save let go of it before showing the message, and the pointer is the
+// default one again.
+TEST_F(SetupDialogFailure, TheFolderIsFreeWhileTheFailureIsShown) {
+    h.files.FailWritesTo("s_psion.conf", WriteFault::WhilePuttingInPlace);
+    h.Open();
+    h.Fill(1, 2, 1, kTodaysCode);
+    h.prompt.QueueAnswer(PromptAnswer::Yes);
+    std::optional<ChildOutcome> otherSave;
+    bool busyWhileShown = true;
+    h.prompt.QueueAnswer(PromptAnswer::Ok, [&](const platform::PromptMessage&) {
+        busyWhileShown = h.windows.IsBusy();
+        otherSave = RunInChild(
+            [&] {
+                const auto begun = h.nativeFiles->BeginChanges(h.systemPath + "\\kelvo\\psion");
+                return begun.error ? 1 : 0;
+            },
+            std::chrono::seconds(20));
+    });
+    h.window->SetFocus(kSave);
+    ASSERT_TRUE(h.window->Click(kSave));
+
+    ASSERT_TRUE(otherSave.has_value()) << "no failure was shown";
+    EXPECT_TRUE(otherSave->finished && otherSave->exitCode == 0) << otherSave->Describe();
+    EXPECT_FALSE(busyWhileShown);
+    EXPECT_FALSE(h.windows.IsBusy());
+}
+#endif
+
 TEST_F(SetupDialogFailure, SavingAgainOnceTheFileIsFreeCompletes) {
     h.files.FailWritesTo("r_psion.conf", WriteFault::WhilePuttingInPlace);
     Save();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -91,7 +92,11 @@ class FaultyFileSystem : public ForwardingFileSystem {
     }
     void RunOutOfMemoryReading(std::string fileName) { outOfMemory_ = std::move(fileName); }
 
+    // Called each time a set of changes begins, before the folder is held.
+    std::function<void()> beforeBegin;
+
     platform::BegunChanges BeginChanges(const std::string& folderPath) override {
+        if (beforeBegin) beforeBegin();
         auto begun = ForwardingFileSystem::BeginChanges(folderPath);
         if (begun.changes) {
             begun.changes = std::make_unique<FaultyFolderChanges>(std::move(begun.changes),

@@ -171,6 +171,19 @@ TEST(SetupDialogSave, RunsModallyAndReopensBlank) {
     EXPECT_EQ(h.refreshes.size(), 1u);
 }
 
+TEST(SetupDialogSave, ShowsTheBusyPointerWhileItWaitsForTheFolderAndWrites) {
+    SetupDialogHarness h;
+    h.Write("autoexec.btf", kOldBatch);
+    std::vector<bool> busyAtBegin;
+    h.files.beforeBegin = [&] { busyAtBegin.push_back(h.windows.IsBusy()); };
+    h.Open();
+    FillAndSave(h);
+
+    EXPECT_EQ(busyAtBegin, std::vector<bool>{true});
+    EXPECT_FALSE(h.windows.IsBusy());
+    EXPECT_EQ(h.LastMessage().text, "File changes have been saved");
+}
+
 // The harness's system path spelt another way: other letter case, the other separator.
 std::string Respelled(const SetupDialogHarness& h) {
 #ifdef _WIN32

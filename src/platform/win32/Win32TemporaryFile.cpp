@@ -45,6 +45,19 @@ bool SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
                                       sizeof disposition) != 0;
 }
 
+// ReplaceFileW gives the new file the original's attributes on Windows; Wine's
+// does not, so they are set on the new file beforehand as well.
+bool TakeAttributesOf(const std::wstring& target, HANDLE file) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept == 0) return true;
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = kept;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
 bool IsTransient(DWORD error) {
     // Virus scanners and indexers open files briefly without sharing them.
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
@@ -117,6 +130,7 @@ TemporaryFile::~TemporaryFile() {
 }
 
 DWORD TemporaryFile::PutInPlace(const std::wstring& target, bool replacing) {
+    if (replacing && !TakeAttributesOf(target, file_.Get())) return GetLastError();
     if (!FlushFileBuffers(file_.Get())) return GetLastError();
     if (!SetDeleteOnClose(file_.Get(), false)) {
         const DWORD error = GetLastError();

@@ -14,8 +14,10 @@ using platform::FileError;
 // this set does not hold, and replacing the name would replace the link itself.
 constexpr const char* kLinkRefused =
     "A symbolic link or junction, which is not written through: replace it with the file itself";
+// Wine shows a POSIX symbolic link as the file it leads to; this catches it.
 constexpr const char* kElsewhere =
-    "Not in the folder being saved to any more: the folder was moved or replaced meanwhile";
+    "Leads outside the folder being saved to, through a link or a folder moved meanwhile, "
+    "so it is not written";
 
 bool IsPlainName(std::wstring_view name) {
     return !name.empty() && name != L"." && name != L".." &&
@@ -25,6 +27,8 @@ bool IsPlainName(std::wstring_view name) {
 struct Target {
     bool exists = false;
     std::optional<FileError> error;
+    FileId id;
+    DWORD links = 1;
 };
 
 // A symbolic link or junction in the file's place; other reparse points, such
@@ -60,7 +64,7 @@ std::optional<FileError> RefuseLink(const std::wstring& file, const std::string&
 // second to let go.
 Target CheckTarget(const std::wstring& file, const std::wstring& folder, const std::string& path) {
     Target target;
-    if (auto error = RefuseLink(file, path, target.exists)) return {target.exists, error};
+    if (auto error = RefuseLink(file, path, target.exists)) return {target.exists, error, {}, 1};
     if (!target.exists) return target;
     FileHandle handle;
     for (int attempt = 0;; ++attempt) {
@@ -70,21 +74,24 @@ Target CheckTarget(const std::wstring& file, const std::wstring& folder, const s
         if (handle.IsValid()) break;
         const DWORD error = GetLastError();
         if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
-            return {true, ErrorFor(path, error)};
+            return {true, ErrorFor(path, error), {}, 1};
         }
         Sleep(50);
     }
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK)
-        return {true, FileError{path, kNotARegularFile}};
+        return {true, FileError{path, kNotARegularFile}, {}, 1};
     const FinalPath final = FinalPathOf(handle.Get());
-    if (final.error != 0) return {true, ErrorFor(path, final.error)};
-    if (!LiesDirectlyIn(final.path, folder)) return {true, FileError{path, kElsewhere}};
+    if (final.error != 0) return {true, ErrorFor(path, final.error), {}, 1};
+    if (!LiesDirectlyIn(final.path, folder)) return {true, FileError{path, kElsewhere}, {}, 1};
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(handle.Get(), &information)) return {true, LastError(path)};
+    if (!GetFileInformationByHandle(handle.Get(), &information) ||
+        !IdOf(handle.Get(), target.id, &target.links)) {
+        return {true, LastError(path), {}, 1};
+    }
     // Windows refuses to open a read-only file for writing in these words; a
     // privileged user under Wine gets it opened all the same.
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return {true, ErrorFor(path, ERROR_ACCESS_DENIED)};
+        return {true, ErrorFor(path, ERROR_ACCESS_DENIED), {}, 1};
     }
     return target;
 }
@@ -151,23 +158,43 @@ platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileNam
 std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
                                                      const platform::ContentWriter& writeContent) {
     const std::string path = PathOf(fileName);
-    PreparedFile file{std::string(fileName), ToWide(fileName), false, nullptr};
+    PreparedFile file;
+    file.name = std::string(fileName);
+    file.wideName = ToWide(fileName);
     if (placed_ || !IsPlainName(file.wideName)) return ErrorFor(path, ERROR_INVALID_NAME);
     if (auto error = CheckStillThere(path)) return error;
     const std::wstring target = FinalPathOf(file.wideName);
     const Target existing = CheckTarget(target, folder_.finalPath, path);
     if (existing.error) return existing.error;
     file.replacing = existing.exists;
+    file.id = existing.id;
     RemoveLeftoverTemporaryFiles(folder_.finalPath, file.wideName);
 
-    file.temporary = std::make_unique<TemporaryFile>(folder_.finalPath, file.wideName);
-    if (const DWORD error = file.temporary->CreationError()) return ErrorFor(path, error);
-    const FinalPath written = win32::FinalPathOf(file.temporary->Get());
-    if (written.error != 0) return ErrorFor(path, written.error);
-    if (!LiesDirectlyIn(written.path, folder_.finalPath)) return FileError{path, kElsewhere};
-    Win32FileWriter writer(file.temporary->Get(), path);
+    // A replacement would leave the other names of a hard-linked file with the
+    // old content; a folder that takes no new file leaves only the rewrite.
+    HANDLE written = INVALID_HANDLE_VALUE;
+    if (existing.links <= 1) {
+        file.temporary = std::make_unique<TemporaryFile>(folder_.finalPath, file.wideName);
+        const DWORD error = file.temporary->CreationError();
+        if (error == 0) {
+            const FinalPath where = win32::FinalPathOf(file.temporary->Get());
+            if (where.error != 0) return ErrorFor(path, where.error);
+            if (!LiesDirectlyIn(where.path, folder_.finalPath)) return FileError{path, kElsewhere};
+            written = file.temporary->Get();
+        } else if (error != ERROR_ACCESS_DENIED || !existing.exists) {
+            return ErrorFor(path, error);
+        } else {
+            file.temporary.reset();
+        }
+    }
+    if (written == INVALID_HANDLE_VALUE) {
+        file.rewrite = std::make_unique<InPlaceRewrite>(file.wideName);
+        if (const DWORD error = file.rewrite->CreationError()) return ErrorFor(path, error);
+        written = file.rewrite->Get();
+    }
+    Win32FileWriter writer(written, path);
     if (auto error = writeContent(writer)) return error;
-    if (!FlushFileBuffers(file.temporary->Get())) return LastError(path);
+    if (!FlushFileBuffers(written)) return LastError(path);
     prepared_.push_back(std::move(file));
     return std::nullopt;
 }
@@ -185,9 +212,13 @@ platform::PlacedFiles Win32FolderChanges::PutInPlace() {
             result.error = error;
             break;
         }
-        if (const DWORD error =
-                file.temporary->PutInPlace(FinalPathOf(file.wideName), file.replacing)) {
-            result.error = ErrorFor(path, error);
+        const std::wstring target = FinalPathOf(file.wideName);
+        const DWORD error = file.rewrite
+                                ? file.rewrite->PutInPlace(target, folder_.finalPath, file.id)
+                                : file.temporary->PutInPlace(target, file.replacing);
+        if (error != 0) {
+            result.error =
+                error == kNotTheFileChecked ? FileError{path, kElsewhere} : ErrorFor(path, error);
             break;
         }
         result.placed.push_back(file.name);

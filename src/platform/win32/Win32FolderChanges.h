@@ -7,6 +7,7 @@
 #include "platform/FolderChanges.h"
 #include "platform/win32/Win32FinalPath.h"
 #include "platform/win32/Win32FolderMutex.h"
+#include "platform/win32/Win32InPlaceRewrite.h"
 #include "platform/win32/Win32TemporaryFile.h"
 
 namespace psion::win32 {
@@ -32,7 +33,9 @@ class Win32FolderChanges : public platform::FolderChanges {
         std::string name;
         std::wstring wideName;
         bool replacing = false;
-        std::unique_ptr<TemporaryFile> temporary;
+        FileId id;                                 // of the original, when there is one
+        std::unique_ptr<TemporaryFile> temporary;  // beside the original, to replace it
+        std::unique_ptr<InPlaceRewrite> rewrite;   // or else to rewrite it in place
     };
 
     Win32FolderChanges(std::string folderPath, OpenedFolder folder,

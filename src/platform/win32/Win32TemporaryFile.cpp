@@ -109,8 +109,8 @@ TemporaryFile::TemporaryFile(const std::wstring& folder, const std::wstring& fil
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::wstring path = folder_ + L"\\" + TemporaryName(fileName_);
         // Without shared deletion, so that another program's sweep leaves it alone.
-        file_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        file_.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file_.IsValid()) {
             path_ = path;
             creationError_ = 0;

@@ -13,6 +13,7 @@ namespace psion::win32 {
 // program may open or delete it meanwhile, and until it is put in place
 // Windows deletes it when its handle closes, even when this program is killed.
 // Whatever has not been put in place is deleted when this goes out of scope.
+// It may also stage content elsewhere, to be read back through its handle.
 class TemporaryFile {
   public:
     // The folder is a final path (see FinalPathOf), without a separator at its end.

@@ -111,13 +111,12 @@ TEST_F(Win32FileSystemTest, FailedReplaceLeavesTheOriginalWhole) {
 }
 
 TEST_F(Win32FileSystemTest, FailedCreateInAMissingFolderLeavesNothing) {
-    const std::string folder = systemPath_ + "\\kelvo\\missing";
+    const std::string path = systemPath_ + "\\kelvo\\missing\\autoexec.btf";
 
-    const auto error = files_.ReplaceAll(folder + "\\autoexec.btf", "pdc\r\n");
+    const auto error = files_.ReplaceAll(path, "pdc\r\n");
 
-    // The folder that could not be opened is named.
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->path, folder);
+    EXPECT_EQ(error->path, path);
     EXPECT_FALSE(error->reason.empty());
     EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "kelvo" / "missing"));
 }

@@ -52,6 +52,13 @@ bool LiesDirectlyIn(std::wstring_view filePath, std::wstring_view folderPath) {
                                 static_cast<int>(folderPath.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::wstring_view name) {
+    if (!LiesDirectlyIn(filePath, folderPath)) return false;
+    const std::wstring_view entry = filePath.substr(filePath.find_last_of(L'\\') + 1);
+    return CompareStringOrdinal(entry.data(), static_cast<int>(entry.size()), name.data(),
+                                static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+}
+
 bool SameObject(HANDLE a, HANDLE b) {
     BY_HANDLE_FILE_INFORMATION first{};
     BY_HANDLE_FILE_INFORMATION second{};

@@ -31,6 +31,10 @@ OpenedFolder OpenFolder(const std::wstring& path);
 // True when the file's final path names an entry directly in the folder's.
 bool LiesDirectlyIn(std::wstring_view filePath, std::wstring_view folderPath);
 
+// True when the file's final path is the folder's and the name: no link
+// led elsewhere, even to another file of the folder.
+bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::wstring_view name);
+
 // True when both handles are open on one file or folder.
 bool SameObject(HANDLE a, HANDLE b);
 

@@ -16,8 +16,7 @@ constexpr const char* kLinkRefused =
     "A symbolic link or junction, which is not written through: replace it with the file itself";
 // Wine shows a POSIX symbolic link as the file it leads to; this catches it.
 constexpr const char* kElsewhere =
-    "Leads outside the folder being saved to, through a link or a folder moved meanwhile, "
-    "so it is not written";
+    "Leads to another file, through a link or a folder moved meanwhile, so it is not written";
 
 bool IsPlainName(std::wstring_view name) {
     return !name.empty() && name != L"." && name != L".." &&
@@ -29,6 +28,7 @@ struct Target {
     std::optional<FileError> error;
     FileId id;
     DWORD links = 1;
+    std::wstring name;  // as it is on disk, in its own letter case
 };
 
 // A symbolic link or junction in the file's place; other reparse points, such
@@ -57,14 +57,22 @@ std::optional<FileError> RefuseLink(const std::wstring& file, const std::string&
     return std::nullopt;
 }
 
+Target Refused(FileError error) {
+    Target target;
+    target.exists = true;
+    target.error = std::move(error);
+    return target;
+}
+
 // A file is replaced only where it could have been rewritten in place: it is
 // opened for writing, as an in-place write would open it, so that a read-only
 // file or one the user may not write is refused in the system's own words.
 // Another program that holds the file without sharing it gets about half a
 // second to let go.
-Target CheckTarget(const std::wstring& file, const std::wstring& folder, const std::string& path) {
+Target CheckTarget(const std::wstring& folder, const std::wstring& name, const std::string& path) {
+    const std::wstring file = folder + L"\\" + name;
     Target target;
-    if (auto error = RefuseLink(file, path, target.exists)) return {target.exists, error, {}, 1};
+    if (auto error = RefuseLink(file, path, target.exists)) return Refused(*error);
     if (!target.exists) return target;
     FileHandle handle;
     for (int attempt = 0;; ++attempt) {
@@ -74,24 +82,25 @@ Target CheckTarget(const std::wstring& file, const std::wstring& folder, const s
         if (handle.IsValid()) break;
         const DWORD error = GetLastError();
         if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
-            return {true, ErrorFor(path, error), {}, 1};
+            return Refused(ErrorFor(path, error));
         }
         Sleep(50);
     }
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK)
-        return {true, FileError{path, kNotARegularFile}, {}, 1};
+        return Refused(FileError{path, kNotARegularFile});
     const FinalPath final = FinalPathOf(handle.Get());
-    if (final.error != 0) return {true, ErrorFor(path, final.error), {}, 1};
-    if (!LiesDirectlyIn(final.path, folder)) return {true, FileError{path, kElsewhere}, {}, 1};
+    if (final.error != 0) return Refused(ErrorFor(path, final.error));
+    if (!IsEntryOf(final.path, folder, name)) return Refused(FileError{path, kElsewhere});
+    target.name = final.path.substr(final.path.find_last_of(L'\\') + 1);
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(handle.Get(), &information) ||
         !IdOf(handle.Get(), target.id, &target.links)) {
-        return {true, LastError(path), {}, 1};
+        return Refused(LastError(path));
     }
     // Windows refuses to open a read-only file for writing in these words; a
     // privileged user under Wine gets it opened all the same.
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return {true, ErrorFor(path, ERROR_ACCESS_DENIED), {}, 1};
+        return Refused(ErrorFor(path, ERROR_ACCESS_DENIED));
     }
     return target;
 }
@@ -163,11 +172,12 @@ std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
     file.wideName = ToWide(fileName);
     if (placed_ || !IsPlainName(file.wideName)) return ErrorFor(path, ERROR_INVALID_NAME);
     if (auto error = CheckStillThere(path)) return error;
-    const std::wstring target = FinalPathOf(file.wideName);
-    const Target existing = CheckTarget(target, folder_.finalPath, path);
+    const Target existing = CheckTarget(folder_.finalPath, file.wideName, path);
     if (existing.error) return existing.error;
     file.replacing = existing.exists;
     file.id = existing.id;
+    // The new file takes the name the original has, not the spelling asked for.
+    if (!existing.name.empty()) file.wideName = existing.name;
     RemoveLeftoverTemporaryFiles(folder_.finalPath, file.wideName);
 
     // A replacement would leave the other names of a hard-linked file with the
@@ -213,9 +223,8 @@ platform::PlacedFiles Win32FolderChanges::PutInPlace() {
             break;
         }
         const std::wstring target = FinalPathOf(file.wideName);
-        const DWORD error = file.rewrite
-                                ? file.rewrite->PutInPlace(target, folder_.finalPath, file.id)
-                                : file.temporary->PutInPlace(target, file.replacing);
+        const DWORD error = file.rewrite ? file.rewrite->PutInPlace(folder_.finalPath, file.id)
+                                         : file.temporary->PutInPlace(target, file.replacing);
         if (error != 0) {
             result.error =
                 error == kNotTheFileChecked ? FileError{path, kElsewhere} : ErrorFor(path, error);

@@ -76,17 +76,16 @@ InPlaceRewrite::InPlaceRewrite(const std::wstring& fileName)
     : fileName_(fileName),
       staged_(std::make_unique<TemporaryFile>(UserTemporaryFolder(), fileName)) {}
 
-DWORD InPlaceRewrite::PutInPlace(const std::wstring& target, const std::wstring& folder,
-                                 const FileId& expected) {
+DWORD InPlaceRewrite::PutInPlace(const std::wstring& folder, const FileId& expected) {
     DWORD error = 0;
-    FileHandle file = OpenTarget(target, error);
+    FileHandle file = OpenTarget(folder + L"\\" + fileName_, error);
     if (!file.IsValid()) return error;
     const FinalPath final = FinalPathOf(file.Get());
     if (final.error != 0) return final.error;
     FileId id;
     if (!IdOf(file.Get(), id)) return GetLastError();
     // Another file in its place, or the folder elsewhere: nothing is written.
-    if (!LiesDirectlyIn(final.path, folder) || !(id == expected)) return kNotTheFileChecked;
+    if (!IsEntryOf(final.path, folder, fileName_) || !(id == expected)) return kNotTheFileChecked;
 
     TemporaryFile original(UserTemporaryFolder(), fileName_);
     if (original.CreationError() != 0) return original.CreationError();

@@ -17,7 +17,7 @@ struct FileId {
     friend bool operator==(const FileId&, const FileId&) = default;
 };
 
-// What InPlaceRewrite::PutInPlace returns when the target is no longer the
+// What InPlaceRewrite::PutInPlace returns when the file is no longer the
 // file checked while preparing (an application's own error code).
 inline constexpr DWORD kNotTheFileChecked = 0x20000001;
 
@@ -37,11 +37,10 @@ class InPlaceRewrite {
     DWORD CreationError() const { return staged_->CreationError(); }
     HANDLE Get() const { return staged_->Get(); }
 
-    // Rewrites the target, which must still be the file `expected` directly
-    // in the folder, with the staged content. 0 or the error that left the
-    // target as it was.
-    DWORD PutInPlace(const std::wstring& target, const std::wstring& folder,
-                     const FileId& expected);
+    // Rewrites the file of that name in the folder, which must still be the
+    // file `expected`, with the staged content. 0 or the error that left the
+    // file as it was.
+    DWORD PutInPlace(const std::wstring& folder, const FileId& expected);
 
   private:
     std::wstring fileName_;

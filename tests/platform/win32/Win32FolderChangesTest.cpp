@@ -97,6 +97,18 @@ TEST_F(Win32FolderChangesTest, AFailedPreparationOrADroppedSetLeavesEveryFileAnd
     EXPECT_EQ(DataFolderNames(), kUnitFiles);
 }
 
+// The logic may spell a name in another letter case than the disk has it; on
+// a file system that keeps case (Wine's), the file keeps its own.
+TEST_F(Win32FolderChangesTest, ASaveUnderAnotherSpellingKeepsTheFilesOwnName) {
+    WriteDataFile("autoexec.btf", "old");
+
+    EXPECT_FALSE(
+        files_.ReplaceAll(AsSystemPath(temp_.Path()) + "\\KELVO\\.\\Psion\\AUTOEXEC.BTF", "new"));
+
+    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
+    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new");
+}
+
 // Another program that holds the second file without sharing it keeps it as
 // it was; the first is in place, the third was never touched.
 TEST_F(Win32FolderChangesTest, PuttingInPlaceStopsAtTheFirstFileThatFails) {

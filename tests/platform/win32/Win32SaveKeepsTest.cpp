@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -29,6 +30,7 @@ class Win32SaveKeepsTest : public ::testing::Test {
         for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
             names.push_back(entry.path().filename().string());
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -74,23 +76,29 @@ bool MadeSymbolicLink(const std::filesystem::path& link, const std::filesystem::
 }
 
 // A link planted by another user who may write the data folder would make
-// the Save overwrite a file of the user's own elsewhere.
+// the Save overwrite a file of the user's own elsewhere, or another unit file.
 TEST_F(Win32SaveKeepsTest, ASymbolicLinkInAUnitFilesPlaceIsRefusedAndLeftAsItWas) {
-    const auto target = temp_.Write("elsewhere/profile", "someone's own file\r\n");
-    if (!MadeSymbolicLink(DataFile("autoexec.btf"), target)) {
-        GTEST_SKIP() << "no symbolic link can be made here";
+    const auto outside = temp_.Write("elsewhere/profile", "someone's own file\r\n");
+    const auto inside = WriteDataFile("s_psion.conf", "serial1=directserial port:COM1\r\n");
+    for (const auto& target : {outside, inside}) {
+        SCOPED_TRACE(target.string());
+        const std::string before = ReadBytes(target);
+        std::filesystem::remove(DataFile("autoexec.btf"));
+        if (!MadeSymbolicLink(DataFile("autoexec.btf"), target)) {
+            GTEST_SKIP() << "no symbolic link can be made here";
+        }
+
+        const auto error = Save("autoexec.btf", "setdef am5\r\n");
+
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->path, AsSystemPath(DataFile("autoexec.btf")));
+        EXPECT_NE(error->reason.find("link"), std::string::npos) << error->reason;
+        EXPECT_EQ(ReadBytes(target), before);
+        EXPECT_NE(GetFileAttributesW(DataFile("autoexec.btf").wstring().c_str()) &
+                      FILE_ATTRIBUTE_REPARSE_POINT,
+                  0u);
+        EXPECT_EQ(DataFolderNames(), (std::vector<std::string>{"autoexec.btf", "s_psion.conf"}));
     }
-
-    const auto error = Save("autoexec.btf", "setdef am5\r\n");
-
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->path, AsSystemPath(DataFile("autoexec.btf")));
-    EXPECT_NE(error->reason.find("link"), std::string::npos) << error->reason;
-    EXPECT_EQ(ReadBytes(target), "someone's own file\r\n");
-    EXPECT_TRUE(std::filesystem::is_symlink(DataFile("autoexec.btf")) ||
-                (GetFileAttributesW(DataFile("autoexec.btf").wstring().c_str()) &
-                 FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
 }
 
 // ReplaceFileW carries the original's other streams over to the new file.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/Win32FinalPath.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -46,13 +47,21 @@ platform::FileError ErrorFor(const std::string& path, DWORD error) {
 
 platform::FileError LastError(const std::string& path) { return ErrorFor(path, GetLastError()); }
 
-platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::string& path) {
+platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::string& path,
+                                        const std::wstring* folder) {
     FileHandle handle(CreateFileW(
         file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle.IsValid()) return {nullptr, LastError(path)};
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
         return {nullptr, platform::FileError{path, kNotARegularFile}};
+    }
+    if (folder != nullptr) {
+        const FinalPath final = FinalPathOf(handle.Get());
+        if (final.error != 0) return {nullptr, ErrorFor(path, final.error)};
+        if (!LiesDirectlyIn(final.path, *folder)) {
+            return {nullptr, platform::FileError{path, kOutsideTheFolder}};
+        }
     }
     return {std::make_unique<Win32FileReader>(std::move(handle), path), std::nullopt};
 }

@@ -29,6 +29,7 @@ struct Target {
     FileId id;
     DWORD links = 1;
     std::wstring name;  // as it is on disk, in its own letter case
+    bool mayBeReplaced = true;
 };
 
 // A symbolic link or junction in the file's place; other reparse points, such
@@ -102,6 +103,12 @@ Target CheckTarget(const std::wstring& folder, const std::wstring& name, const s
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return Refused(ErrorFor(path, ERROR_ACCESS_DENIED));
     }
+    // ReplaceFileW needs to delete the original, which the file's or the
+    // folder's permissions may deny to a user who may write it.
+    FileHandle deletable(
+        CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    target.mayBeReplaced = deletable.IsValid() || GetLastError() != ERROR_ACCESS_DENIED;
     return target;
 }
 
@@ -161,7 +168,7 @@ platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileNam
     const std::string path = PathOf(fileName);
     const std::wstring name = ToWide(fileName);
     if (!IsPlainName(name)) return {nullptr, ErrorFor(path, ERROR_INVALID_NAME)};
-    return OpenFileForReading(FinalPathOf(name), path);
+    return OpenFileForReading(FinalPathOf(name), path, &folder_.finalPath);
 }
 
 std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
@@ -181,9 +188,10 @@ std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
     RemoveLeftoverTemporaryFiles(folder_.finalPath, file.wideName);
 
     // A replacement would leave the other names of a hard-linked file with the
-    // old content; a folder that takes no new file leaves only the rewrite.
+    // old content; where the original may not be deleted, or the folder takes
+    // no new file, only a rewrite in place saves what the user may write.
     HANDLE written = INVALID_HANDLE_VALUE;
-    if (existing.links <= 1) {
+    if (existing.links <= 1 && existing.mayBeReplaced) {
         file.temporary = std::make_unique<TemporaryFile>(folder_.finalPath, file.wideName);
         const DWORD error = file.temporary->CreationError();
         if (error == 0) {

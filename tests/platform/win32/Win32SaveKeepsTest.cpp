@@ -67,6 +67,54 @@ TEST_F(Win32SaveKeepsTest, AHardLinkedFileIsRewrittenInPlaceAndEveryNameSeesIt) 
     EXPECT_EQ(ReadBytes(other), "x\r\n");
 }
 
+// Whether a write into a range another handle has locked fails, as on Windows;
+// Wine lets it through.
+bool LockedRangesRefuseWrites(const std::filesystem::path& scratch) {
+    const auto open = [&](DWORD access) {
+        return CreateFileW(scratch.wstring().c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE locker = open(GENERIC_READ);
+    HANDLE writer = open(GENERIC_WRITE);
+    OVERLAPPED range{};
+    LockFileEx(locker, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 10, 0, &range);
+    DWORD written = 0;
+    const bool refused = !WriteFile(writer, "x", 1, &written, nullptr);
+    CloseHandle(writer);
+    CloseHandle(locker);
+    DeleteFileW(scratch.wstring().c_str());
+    return refused;
+}
+
+// Another program locks a range the new content reaches into, so the write
+// fails part-way: the original bytes are put back.
+TEST_F(Win32SaveKeepsTest, AFailedRewriteInPlacePutsTheOriginalBytesBack) {
+    if (!LockedRangesRefuseWrites(temp_.Path() / "scratch")) {
+        GTEST_SKIP() << "this system lets a write into a locked range through";
+    }
+    const std::string original(100, 'o');
+    const auto file = WriteDataFile("s_psion.conf", original);
+    const auto other = temp_.Path() / "s_psion.conf.other-name";
+    ASSERT_TRUE(CreateHardLinkW(other.wstring().c_str(), file.wstring().c_str(), nullptr));
+    HANDLE locker =
+        CreateFileW(other.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    OVERLAPPED range{};
+    range.Offset = 150;
+    ASSERT_TRUE(
+        LockFileEx(locker, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 10, 0, &range));
+
+    const auto error = Save("s_psion.conf", std::string(200, 'n'));
+    UnlockFileEx(locker, 0, 10, 0, &range);
+    CloseHandle(locker);
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->path, AsSystemPath(file));
+    EXPECT_EQ(ReadBytes(file), original);
+    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"s_psion.conf"});
+}
+
 // Creating links needs a privilege, or developer mode, on Windows; Wine 8
 // makes none through this call, though it answers that it did.
 bool MadeSymbolicLink(const std::filesystem::path& link, const std::filesystem::path& target) {

@@ -58,6 +58,18 @@ std::optional<FileError> RefuseLink(const std::wstring& file, const std::string&
     return std::nullopt;
 }
 
+// The file of that name is still the original checked while preparing, and
+// no link has been put in its place since.
+bool IsStillTheFile(const std::wstring& folder, const std::wstring& name, const FileId& expected) {
+    FileHandle file(CreateFileW((folder + L"\\" + name).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    FileId id;
+    if (!file.IsValid() || !IdOf(file.Get(), id) || !(id == expected)) return false;
+    const FinalPath final = FinalPathOf(file.Get());
+    return final.error == 0 && IsEntryOf(final.path, folder, name);
+}
+
 Target Refused(FileError error) {
     Target target;
     target.exists = true;
@@ -230,9 +242,14 @@ platform::PlacedFiles Win32FolderChanges::PutInPlace() {
             result.error = error;
             break;
         }
-        const std::wstring target = FinalPathOf(file.wideName);
-        const DWORD error = file.rewrite ? file.rewrite->PutInPlace(folder_.finalPath, file.id)
-                                         : file.temporary->PutInPlace(target, file.replacing);
+        DWORD error = 0;
+        if (file.rewrite) {
+            error = file.rewrite->PutInPlace(folder_.finalPath, file.id);
+        } else if (file.replacing && !IsStillTheFile(folder_.finalPath, file.wideName, file.id)) {
+            error = kNotTheFileChecked;
+        } else {
+            error = file.temporary->PutInPlace(FinalPathOf(file.wideName), file.replacing);
+        }
         if (error != 0) {
             result.error =
                 error == kNotTheFileChecked ? FileError{path, kElsewhere} : ErrorFor(path, error);

@@ -173,6 +173,29 @@ TEST_F(Win32FolderChangesTest, AFolderMovedDuringTheSetGetsNoneOfIt) {
     }
 }
 
+// A program that does not take the lock replaced the file after it was
+// prepared: its file is left as it made it.
+TEST_F(Win32FolderChangesTest, AFileReplacedAfterPreparingIsLeftAsTheOtherProgramMadeIt) {
+    WriteDataFile("autoexec.btf", "old");
+    WriteDataFile("s_psion.conf", "old");
+    auto begun = files_.BeginChanges(folderPath_);
+    ASSERT_TRUE(begun.changes);
+    ASSERT_FALSE(begun.changes->Prepare("autoexec.btf", Writes("new")));
+    ASSERT_FALSE(begun.changes->Prepare("s_psion.conf", Writes("new")));
+    const auto other = temp_.Write("kelvo/other", "the other program's");
+    ASSERT_TRUE(MoveFileExW(other.wstring().c_str(), DataFile("s_psion.conf").wstring().c_str(),
+                            MOVEFILE_REPLACE_EXISTING));
+
+    const auto placed = begun.changes->PutInPlace();
+    begun.changes.reset();
+
+    EXPECT_EQ(placed.placed, std::vector<std::string>{"autoexec.btf"});
+    ASSERT_TRUE(placed.error);
+    EXPECT_EQ(placed.error->path, folderPath_ + "\\s_psion.conf");
+    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")), "the other program's");
+    EXPECT_EQ(DataFolderNames(), (std::vector<std::string>{"autoexec.btf", "s_psion.conf"}));
+}
+
 // Any spelling of the folder takes the one lock: a set begun by another
 // spelling in another thread waits until the first set is dropped.
 TEST_F(Win32FolderChangesTest, EverySpellingOfTheFolderWaitsForTheSameSet) {

@@ -4,14 +4,14 @@
 
 namespace psion::win32 {
 
-// Files through the wide-character Win32 calls. A file is replaced by writing
-// a temporary file beside it and moving that over the original in one step.
+// Files through the wide-character Win32 calls. A set of changes writes each
+// new file as a temporary file beside the original, then puts them in place
+// one after the other (see Win32FolderChanges).
 class Win32FileSystem : public platform::FileSystem {
   public:
     bool IsFile(const std::string& path) const override;
     platform::OpenedFile OpenForReading(const std::string& path) const override;
-    std::optional<platform::FileError> Replace(
-        const std::string& path, const platform::ContentWriter& writeContent) override;
+    platform::BegunChanges BeginChanges(const std::string& folderPath) override;
 };
 
 }  // namespace psion::win32

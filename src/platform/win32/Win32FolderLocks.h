@@ -4,9 +4,8 @@
 
 namespace psion::win32 {
 
-// A named mutex of the folder, in the session's namespace: programs of one
-// user session that lock the same folder, by whatever spelling of its path,
-// share the mutex. Windows releases it when the holding process dies.
+// The folder's mutex (see HeldFolderMutex) for callers that lock a folder apart
+// from a set of changes; a set of changes takes it by itself.
 class Win32FolderLocks : public platform::FolderLocks {
   public:
     platform::FolderLockResult LockExclusive(const std::string& folderPath) override;

@@ -438,6 +438,15 @@ LRESULT Win32FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_CLOSE:
             Close();
             return 0;
+        case WM_QUERYENDSESSION:
+            // A Save puts its files in place without handling any message, so this
+            // never comes in the middle of one: the session may end.
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends: the main window closes as Exit closes it, which
+            // also closes any dialog it owns and ends the message loop.
+            if (wParam != FALSE && kind_ == Kind::Main) Close();
+            return 0;
         case WM_DESTROY:
             annotations_.ClearAll();
             window_ = nullptr;

@@ -1,7 +1,6 @@
 #include "platform/win32/Win32TemporaryFile.h"
 
 #include <atomic>
-#include <optional>
 #include <string_view>
 
 namespace psion::win32 {
@@ -10,9 +9,10 @@ namespace {
 
 constexpr std::wstring_view kSuffix = L".tmp";
 
-std::wstring TemporaryName(const std::wstring& fileName, DWORD processId, unsigned counter) {
-    return L"~" + fileName + L"." + std::to_wstring(processId) + L"-" + std::to_wstring(counter) +
-           std::wstring(kSuffix);
+std::wstring TemporaryName(const std::wstring& fileName) {
+    static std::atomic<unsigned> counter{0};
+    return L"~" + fileName + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter) + std::wstring(kSuffix);
 }
 
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -24,49 +24,78 @@ bool AllDigits(std::wstring_view text) {
     return !text.empty() && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
 }
 
-// The writer's process id when the name has the temporary pattern of that file.
-std::optional<DWORD> WriterOf(std::wstring_view name, std::wstring_view fileName) {
+// True when the name has the temporary pattern of that file.
+bool IsTemporaryNameOf(std::wstring_view name, std::wstring_view fileName) {
     const std::size_t start = 2 + fileName.size();  // "~" + file name + "."
     if (name.size() < start + kSuffix.size() || name[0] != L'~' ||
         !SameNameIgnoringCase(name.substr(1, fileName.size()), fileName) ||
         name[1 + fileName.size()] != L'.' ||
         !SameNameIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix)) {
-        return std::nullopt;
+        return false;
     }
     const std::wstring_view middle = name.substr(start, name.size() - start - kSuffix.size());
     const auto dash = middle.find(L'-');
-    if (dash == std::wstring_view::npos || !AllDigits(middle.substr(0, dash)) ||
-        !AllDigits(middle.substr(dash + 1)) || dash > 10) {
-        return std::nullopt;
-    }
-    const unsigned long long pid = std::stoull(std::wstring(middle.substr(0, dash)));
-    if (pid == 0 || pid > 0xFFFFFFFFull) return std::nullopt;
-    return static_cast<DWORD>(pid);
+    return dash != std::wstring_view::npos && AllDigits(middle.substr(0, dash)) &&
+           AllDigits(middle.substr(dash + 1));
 }
 
-// A process that cannot be opened for lack of rights still runs.
-bool ProcessRuns(DWORD processId) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
+bool SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleteOnClose ? TRUE : FALSE)};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// ReplaceFileW gives the new file the original's attributes on Windows; Wine's
+// does not, so they are set on the new file beforehand as well.
+bool TakeAttributesOf(const std::wstring& target, HANDLE file) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept == 0) return true;
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = kept;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
 bool IsTransient(DWORD error) {
     // Virus scanners and indexers open files briefly without sharing them.
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED;
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Moves the temporary file over the target, retrying for about half a second
-// while another program holds the target open.
-DWORD MoveOverRetrying(const std::wstring& from, const std::wstring& to) {
+// A name for the original while ReplaceFileW swaps the files: with one,
+// ReplaceFileW leaves both files under their own names when it fails early.
+std::wstring FreeTemporaryName(const std::wstring& folder, const std::wstring& fileName) {
+    for (;;) {
+        std::wstring path = folder + L"\\" + TemporaryName(fileName);
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
+    }
+}
+
+DWORD Replace(const std::wstring& from, const std::wstring& target, const std::wstring& folder,
+              const std::wstring& fileName) {
+    const std::wstring original = FreeTemporaryName(folder, fileName);
+    // Another program holding the original without sharing it gets about half a second.
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (ReplaceFileW(target.c_str(), from.c_str(), original.c_str(), 0, nullptr, nullptr)) {
+            DeleteFileW(original.c_str());  // what is left is swept by a later Save
             return 0;
         }
+        const DWORD error = GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The original was moved aside and the new file could not follow: move it back.
+            MoveFileExW(original.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+            return error;
+        }
+        if (!IsTransient(error) || attempt >= 10) return error;
+        Sleep(50);
+    }
+}
+
+DWORD Create(const std::wstring& from, const std::wstring& target) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
         const DWORD error = GetLastError();
         if (!IsTransient(error) || attempt >= 10) return error;
         Sleep(50);
@@ -75,17 +104,19 @@ DWORD MoveOverRetrying(const std::wstring& from, const std::wstring& to) {
 
 }  // namespace
 
-TemporaryFile::TemporaryFile(std::wstring folder, std::wstring fileName)
-    : folder_(std::move(folder)) {
-    static std::atomic<unsigned> counter{0};
+TemporaryFile::TemporaryFile(const std::wstring& folder, const std::wstring& fileName)
+    : folder_(folder), fileName_(fileName) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring path =
-            folder_ + TemporaryName(fileName, GetCurrentProcessId(), ++counter);
-        file_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        const std::wstring path = folder_ + L"\\" + TemporaryName(fileName_);
+        // Without shared deletion, so that another program's sweep leaves it alone.
+        file_.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file_.IsValid()) {
             path_ = path;
             creationError_ = 0;
+            // Where the file system has no such disposition, the destructor and
+            // a later sweep remove it instead.
+            SetDeleteOnClose(file_.Get(), true);
             return;
         }
         creationError_ = GetLastError();
@@ -98,17 +129,28 @@ TemporaryFile::~TemporaryFile() {
     if (!path_.empty()) DeleteFileW(path_.c_str());
 }
 
-DWORD TemporaryFile::MoveOver(const std::wstring& target) {
+DWORD TemporaryFile::PutInPlace(const std::wstring& target, bool replacing) {
+    if (replacing && !TakeAttributesOf(target, file_.Get())) return GetLastError();
     if (!FlushFileBuffers(file_.Get())) return GetLastError();
+    if (!SetDeleteOnClose(file_.Get(), false)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
+            error != ERROR_INVALID_FUNCTION) {
+            return error;
+        }
+    }
     if (!file_.Close()) return GetLastError();
-    if (const DWORD error = MoveOverRetrying(path_, target)) return error;
-    path_.clear();
-    return 0;
+    const DWORD error =
+        replacing ? Replace(path_, target, folder_, fileName_) : Create(path_, target);
+    if (error == 0) path_.clear();
+    return error;
 }
 
 void RemoveLeftoverTemporaryFiles(const std::wstring& folder, const std::wstring& fileName) {
+    const std::wstring file = folder + L"\\" + fileName;
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     WIN32_FIND_DATAW found{};
-    const std::wstring pattern = folder + L"~" + fileName + L".*" + std::wstring(kSuffix);
+    const std::wstring pattern = folder + L"\\~" + fileName + L".*" + std::wstring(kSuffix);
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
@@ -117,10 +159,11 @@ void RemoveLeftoverTemporaryFiles(const std::wstring& folder, const std::wstring
             continue;
         }
         // The pattern also matches short names; only the long name counts.
-        const auto writer = WriterOf(found.cFileName, fileName);
-        if (!writer || ProcessRuns(*writer)) continue;
-        // A file still open without shared deletion is not deleted.
-        DeleteFileW((folder + found.cFileName).c_str());
+        if (!IsTemporaryNameOf(found.cFileName, fileName)) continue;
+        // A writer's process id says nothing (under Wine every process may have
+        // the same one); a writer that still runs holds its file open without
+        // shared deletion, which makes this fail.
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }

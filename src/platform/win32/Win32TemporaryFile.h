@@ -3,44 +3,21 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
+
+#include "platform/win32/Win32FileHandle.h"
 
 namespace psion::win32 {
 
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(FileHandle&& other) noexcept
-        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    void Reset(HANDLE handle) {
-        Close();
-        handle_ = handle;
-    }
-    bool Close() {
-        if (!IsValid()) return true;
-        const bool closed = CloseHandle(handle_) != 0;
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-  private:
-    HANDLE handle_;
-};
-
 // The new content of a file, written in the file's own folder as
-// "~<file>.<pid>-<n>.tmp" and moved over it once complete. No other program
-// may open it meanwhile. Whatever has not been moved is deleted when this goes
-// out of scope.
+// "~<file>.<pid>-<n>.tmp" and put in its place once complete. No other
+// program may open or delete it meanwhile, and until it is put in place
+// Windows deletes it when its handle closes, even when this program is killed.
+// Whatever has not been put in place is deleted when this goes out of scope.
+// It may also stage content elsewhere, to be read back through its handle.
 class TemporaryFile {
   public:
-    TemporaryFile(std::wstring folder, std::wstring fileName);
+    // The folder is a final path (see FinalPathOf), without a separator at its end.
+    TemporaryFile(const std::wstring& folder, const std::wstring& fileName);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -49,19 +26,23 @@ class TemporaryFile {
     DWORD CreationError() const { return creationError_; }
     HANDLE Get() const { return file_.Get(); }
 
-    // Flushes and closes the file, then moves it over the target; 0 or the error
-    // of the step that failed.
-    DWORD MoveOver(const std::wstring& target);
+    // Puts the written content in the target's place, flushed to disk: over the
+    // original through ReplaceFileW, which keeps its security descriptor,
+    // attributes and streams, or under the target's name when there was none
+    // (and still is none). 0 or the error that left the target as it was.
+    DWORD PutInPlace(const std::wstring& target, bool replacing);
 
   private:
     std::wstring folder_;
-    std::wstring path_;  // empty once moved
+    std::wstring fileName_;
+    std::wstring path_;  // empty once put in place
     FileHandle file_;
     DWORD creationError_ = 0;
 };
 
-// Deletes the temporary files of writes of that file whose process no longer
-// runs, and nothing else.
+// Deletes the temporary files of that file which nothing holds open any more:
+// those of a program that ended or was killed. None is deleted while the file
+// itself is missing, as one of them may then hold its only copy.
 void RemoveLeftoverTemporaryFiles(const std::wstring& folder, const std::wstring& fileName);
 
 }  // namespace psion::win32

@@ -159,51 +159,5 @@ TEST_F(Win32FileSystemTest, RefusesToReadADeviceInAFilesPlace) {
     }
 }
 
-// The id of a process that has ended.
-DWORD EndedProcessId() {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring command = L"cmd.exe /c exit 0";
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-        return 0;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return process.dwProcessId;
-}
-
-TEST_F(Win32FileSystemTest, AWriteRemovesOnlyLeftoversOfItsFileWhoseWriterHasEnded) {
-    const DWORD ended = EndedProcessId();
-    ASSERT_NE(ended, 0u);
-    const std::string endedId = std::to_string(ended);
-    const std::string liveId = std::to_string(GetCurrentProcessId());
-    WriteDataFile("autoexec.btf", "old\r\n");
-    const std::vector<std::string> kept = {
-        "~autoexec.btf." + liveId + "-1.tmp",    // its writer still runs
-        "~s_psion.conf." + endedId + "-1.tmp",   // another file's
-        "~autoexec.btf.x" + endedId + "-1.tmp",  // not the pattern
-        "~autoexec.btf." + endedId + ".tmp",     // not the pattern
-        "autoexec.btf." + endedId + "-1.tmp",    // not the pattern
-    };
-    for (const auto& name : kept) WriteDataFile(name, "someone's");
-    WriteDataFile("~autoexec.btf." + endedId + "-7.tmp", "left behind");
-    WriteDataFile("~AUTOEXEC.BTF." + endedId + "-8.TMP", "left behind");
-
-    // The live name may be the very name this process tries first; it takes the next one.
-    const auto error = files_.ReplaceAll(folder_.DataFilePath("autoexec.btf"), "new\r\n");
-    EXPECT_FALSE(error) << error->Describe();
-
-    std::vector<std::string> expected = kept;
-    expected.push_back("autoexec.btf");
-    std::sort(expected.begin(), expected.end());
-    auto names = DataFolderNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, expected);
-    for (const auto& name : kept) EXPECT_EQ(ReadBytes(DataFile(name)), "someone's");
-}
-
 }  // namespace
 }  // namespace psion::testing

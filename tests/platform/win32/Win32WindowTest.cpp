@@ -353,6 +353,46 @@ TEST_F(Win32WindowTest, CodeBoxesTakeTextOfAnyLength) {
     EXPECT_EQ(pasted.find_first_not_of('K'), std::string::npos);
 }
 
+// True when the main window's closing posted the end of the message loop.
+bool QuitPosted() {
+    MSG message;
+    return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// Windows asks before the user's session ends, then ends it or not.
+TEST_F(Win32WindowTest, TheEndOfTheSessionClosesTheProgramAsExitDoes) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    window.Show();
+
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, 0);  // another program refused
+    EXPECT_TRUE(window.IsOpen());
+    EXPECT_FALSE(QuitPosted());
+
+    SendMessageW(window.Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(window.IsOpen());
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(Win32WindowTest, TheEndOfTheSessionAlsoClosesAnOpenDialog) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    window.Show();
+    bool dialogClosed = false;
+    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+        EXPECT_EQ(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+        // Windows sends it to every top-level window; the dialog's alone ends nothing.
+        SendMessageW(dialog.Handle(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_TRUE(dialog.IsOpen());
+        SendMessageW(window.Handle(), WM_ENDSESSION, TRUE, 0);
+        dialogClosed = !dialog.IsOpen();
+    });
+    EXPECT_TRUE(dialogClosed);
+    EXPECT_FALSE(window.IsOpen());
+    EXPECT_TRUE(QuitPosted());
+}
+
 // The Windows version information and the icon of psion-interface.exe, as Explorer reads them.
 TEST(Win32ProgramResources, CarryTheProjectVersionAndTheIconAtEachSize) {
     const std::wstring program = win32::ToWide(PSION_INTERFACE_EXE);

@@ -1,0 +1,86 @@
+#include "platform/win32/Win32FileStreams.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/win32/Win32FinalPath.h"
+#include "platform/win32/Win32Text.h"
+
+namespace psion::win32 {
+
+namespace {
+
+bool WriteWhole(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+class Win32FileReader : public platform::FileReader {
+  public:
+    Win32FileReader(FileHandle&& file, std::string path)
+        : file_(std::move(file)), path_(std::move(path)) {}
+
+    platform::ReadResult Read(std::span<char> buffer) override {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+        DWORD read = 0;
+        if (!ReadFile(file_.Get(), buffer.data(), wanted, &read, nullptr)) {
+            return {0, LastError(path_)};
+        }
+        return {read, std::nullopt};
+    }
+
+  private:
+    FileHandle file_;
+    std::string path_;
+};
+
+}  // namespace
+
+platform::FileError ErrorFor(const std::string& path, DWORD error) {
+    return {path, ErrorText(error)};
+}
+
+platform::FileError LastError(const std::string& path) { return ErrorFor(path, GetLastError()); }
+
+platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::string& path,
+                                        const std::wstring* folder) {
+    FileHandle handle(CreateFileW(
+        file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle.IsValid()) return {nullptr, LastError(path)};
+    if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+        return {nullptr, platform::FileError{path, kNotARegularFile}};
+    }
+    if (folder != nullptr) {
+        const FinalPath final = FinalPathOf(handle.Get());
+        if (final.error != 0) return {nullptr, ErrorFor(path, final.error)};
+        if (!LiesDirectlyIn(final.path, *folder)) {
+            return {nullptr, platform::FileError{path, kOutsideTheFolder}};
+        }
+    }
+    return {std::make_unique<Win32FileReader>(std::move(handle), path), std::nullopt};
+}
+
+std::optional<platform::FileError> Win32FileWriter::Write(std::string_view bytes) {
+    if (!WriteWhole(file_, bytes)) return LastError(path_);
+    return std::nullopt;
+}
+
+std::optional<platform::FileError> Win32FileWriter::WriteAt(std::uint64_t offset,
+                                                            std::string_view bytes) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    const LARGE_INTEGER end{};
+    if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) || !WriteWhole(file_, bytes) ||
+        !SetFilePointerEx(file_, end, nullptr, FILE_END)) {
+        return LastError(path_);
+    }
+    return std::nullopt;
+}
+
+}  // namespace psion::win32

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/Win32FileHandle.h"
+
+namespace psion::win32 {
+
+// The path Windows resolves an open handle to ("\\?\C:\..."), with short
+// names, links and letter case as they are on disk, so that every spelling of
+// one file or folder gives one text. Empty with the error when it cannot.
+struct FinalPath {
+    std::wstring path;
+    DWORD error = 0;
+};
+FinalPath FinalPathOf(HANDLE handle);
+
+// A folder opened by any spelling of its path, and where it really is. The
+// sharing lets every other program use, rename and delete it meanwhile.
+struct OpenedFolder {
+    FileHandle handle;
+    std::wstring finalPath;  // without a separator at its end
+    DWORD error = 0;         // set when it could not be opened or is no folder
+};
+OpenedFolder OpenFolder(const std::wstring& path);
+
+// True when the file's final path names an entry directly in the folder's.
+bool LiesDirectlyIn(std::wstring_view filePath, std::wstring_view folderPath);
+
+// True when the file's final path is the folder's and the name: no link
+// led elsewhere, even to another file of the folder.
+bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::wstring_view name);
+
+// True when both handles are open on one file or folder.
+bool SameObject(HANDLE a, HANDLE b);
+
+}  // namespace psion::win32

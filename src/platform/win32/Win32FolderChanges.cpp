@@ -1,0 +1,264 @@
+#include "platform/win32/Win32FolderChanges.h"
+
+#include "platform/win32/Win32FileStreams.h"
+#include "platform/win32/Win32SessionEnd.h"
+#include "platform/win32/Win32Text.h"
+
+namespace psion::win32 {
+
+namespace {
+
+using platform::FileError;
+
+// A link is not written through: its target may lie in another folder, which
+// this set does not hold, and replacing the name would replace the link itself.
+constexpr const char* kLinkRefused =
+    "A symbolic link or junction, which is not written through: replace it with the file itself";
+// Wine shows a POSIX symbolic link as the file it leads to; this catches it.
+constexpr const char* kElsewhere =
+    "Leads to another file, through a link or a folder moved meanwhile, so it is not written";
+
+bool IsPlainName(std::wstring_view name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:") == std::wstring_view::npos;
+}
+
+struct Target {
+    bool exists = false;
+    std::optional<FileError> error;
+    FileId id;
+    DWORD links = 1;
+    std::wstring name;  // as it is on disk, in its own letter case
+    bool mayBeReplaced = true;
+};
+
+// A symbolic link or junction in the file's place; other reparse points, such
+// as files kept by a cloud service or deduplicated, are files like any other.
+std::optional<FileError> RefuseLink(const std::wstring& file, const std::string& path,
+                                    bool& exists) {
+    FileHandle entry(
+        CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!entry.IsValid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        return ErrorFor(path, error);
+    }
+    exists = true;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (GetFileInformationByHandleEx(entry.Get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        IsReparseTagNameSurrogate(tag.ReparseTag)) {
+        return FileError{path, kLinkRefused};
+    }
+    if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return FileError{path, kNotARegularFile};
+    }
+    return std::nullopt;
+}
+
+// The file of that name is still the original checked while preparing, and
+// no link has been put in its place since.
+bool IsStillTheFile(const std::wstring& folder, const std::wstring& name, const FileId& expected) {
+    FileHandle file(CreateFileW((folder + L"\\" + name).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    FileId id;
+    if (!file.IsValid() || !IdOf(file.Get(), id) || !(id == expected)) return false;
+    const FinalPath final = FinalPathOf(file.Get());
+    return final.error == 0 && IsEntryOf(final.path, folder, name);
+}
+
+Target Refused(FileError error) {
+    Target target;
+    target.exists = true;
+    target.error = std::move(error);
+    return target;
+}
+
+// A file is replaced only where it could have been rewritten in place: it is
+// opened for writing, as an in-place write would open it, so that a read-only
+// file or one the user may not write is refused in the system's own words.
+// Another program that holds the file without sharing it gets about half a
+// second to let go.
+Target CheckTarget(const std::wstring& folder, const std::wstring& name, const std::string& path) {
+    const std::wstring file = folder + L"\\" + name;
+    Target target;
+    if (auto error = RefuseLink(file, path, target.exists)) return Refused(*error);
+    if (!target.exists) return target;
+    FileHandle handle;
+    for (int attempt = 0;; ++attempt) {
+        handle.Reset(CreateFileW(file.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (handle.IsValid()) break;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
+            return Refused(ErrorFor(path, error));
+        }
+        Sleep(50);
+    }
+    if (GetFileType(handle.Get()) != FILE_TYPE_DISK)
+        return Refused(FileError{path, kNotARegularFile});
+    const FinalPath final = FinalPathOf(handle.Get());
+    if (final.error != 0) return Refused(ErrorFor(path, final.error));
+    if (!IsEntryOf(final.path, folder, name)) return Refused(FileError{path, kElsewhere});
+    target.name = final.path.substr(final.path.find_last_of(L'\\') + 1);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle.Get(), &information) ||
+        !IdOf(handle.Get(), target.id, &target.links)) {
+        return Refused(LastError(path));
+    }
+    // Windows refuses to open a read-only file for writing in these words; a
+    // privileged user under Wine gets it opened all the same.
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Refused(ErrorFor(path, ERROR_ACCESS_DENIED));
+    }
+    // ReplaceFileW needs to delete the original, which the file's or the
+    // folder's permissions may deny to a user who may write it.
+    FileHandle deletable(
+        CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    target.mayBeReplaced = deletable.IsValid() || GetLastError() != ERROR_ACCESS_DENIED;
+    return target;
+}
+
+}  // namespace
+
+platform::BegunChanges Win32FolderChanges::Begin(const std::string& folderPath) {
+    OpenedFolder folder = OpenFolder(ToWide(folderPath));
+    if (folder.error != 0) return {nullptr, ErrorFor(folderPath, folder.error)};
+    FolderMutexResult locked = LockFolderMutex(folder.finalPath);
+    if (!locked.held) return {nullptr, ErrorFor(folderPath, locked.error)};
+    return {std::unique_ptr<Win32FolderChanges>(
+                new Win32FolderChanges(folderPath, std::move(folder), std::move(locked.held))),
+            std::nullopt};
+}
+
+Win32FolderChanges::Win32FolderChanges(std::string folderPath, OpenedFolder folder,
+                                       std::unique_ptr<HeldFolderMutex> mutex)
+    : folderPath_(std::move(folderPath)), folder_(std::move(folder)), mutex_(std::move(mutex)) {
+    while (!folderPath_.empty() && (folderPath_.back() == '\\' || folderPath_.back() == '/')) {
+        folderPath_.pop_back();
+    }
+}
+
+std::string Win32FolderChanges::PathOf(std::string_view fileName) const {
+    return folderPath_ + "\\" + std::string(fileName);
+}
+
+std::wstring Win32FolderChanges::FinalPathOf(const std::wstring& fileName) const {
+    return folder_.finalPath + L"\\" + fileName;
+}
+
+// The folder's final path still leads to the folder held, not to one put in its place.
+std::optional<FileError> Win32FolderChanges::CheckStillThere(const std::string& path) const {
+    const OpenedFolder now = OpenFolder(folder_.finalPath);
+    if (now.error != 0 || !SameObject(now.handle.Get(), folder_.handle.Get())) {
+        return FileError{path, kElsewhere};
+    }
+    return std::nullopt;
+}
+
+bool Win32FolderChanges::IsFile(std::string_view fileName) const {
+    const std::wstring name = ToWide(fileName);
+    if (!IsPlainName(name)) return false;
+    FileHandle file(CreateFileW(FinalPathOf(name).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    const FinalPath final = win32::FinalPathOf(file.Get());
+    return final.error == 0 && LiesDirectlyIn(final.path, folder_.finalPath);
+}
+
+platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileName) const {
+    const std::string path = PathOf(fileName);
+    const std::wstring name = ToWide(fileName);
+    if (!IsPlainName(name)) return {nullptr, ErrorFor(path, ERROR_INVALID_NAME)};
+    return OpenFileForReading(FinalPathOf(name), path, &folder_.finalPath);
+}
+
+std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
+                                                     const platform::ContentWriter& writeContent) {
+    const std::string path = PathOf(fileName);
+    PreparedFile file;
+    file.name = std::string(fileName);
+    file.wideName = ToWide(fileName);
+    if (placed_ || !IsPlainName(file.wideName)) return ErrorFor(path, ERROR_INVALID_NAME);
+    if (auto error = CheckStillThere(path)) return error;
+    const Target existing = CheckTarget(folder_.finalPath, file.wideName, path);
+    if (existing.error) return existing.error;
+    file.replacing = existing.exists;
+    file.id = existing.id;
+    // The new file takes the name the original has, not the spelling asked for.
+    if (!existing.name.empty()) file.wideName = existing.name;
+    RemoveLeftoverTemporaryFiles(folder_.finalPath, file.wideName);
+
+    // A replacement would leave the other names of a hard-linked file with the
+    // old content; where the original may not be deleted, or the folder takes
+    // no new file, only a rewrite in place saves what the user may write.
+    HANDLE written = INVALID_HANDLE_VALUE;
+    if (existing.links <= 1 && existing.mayBeReplaced) {
+        file.temporary = std::make_unique<TemporaryFile>(folder_.finalPath, file.wideName);
+        const DWORD error = file.temporary->CreationError();
+        if (error == 0) {
+            const FinalPath where = win32::FinalPathOf(file.temporary->Get());
+            if (where.error != 0) return ErrorFor(path, where.error);
+            if (!LiesDirectlyIn(where.path, folder_.finalPath)) return FileError{path, kElsewhere};
+            written = file.temporary->Get();
+        } else if (error != ERROR_ACCESS_DENIED || !existing.exists) {
+            return ErrorFor(path, error);
+        } else {
+            file.temporary.reset();
+        }
+    }
+    if (written == INVALID_HANDLE_VALUE) {
+        file.rewrite = std::make_unique<InPlaceRewrite>(file.wideName);
+        if (const DWORD error = file.rewrite->CreationError()) return ErrorFor(path, error);
+        written = file.rewrite->Get();
+    }
+    Win32FileWriter writer(written, path);
+    if (auto error = writeContent(writer)) return error;
+    if (!FlushFileBuffers(written)) return LastError(path);
+    prepared_.push_back(std::move(file));
+    return std::nullopt;
+}
+
+platform::PlacedFiles Win32FolderChanges::PutInPlace() {
+    platform::PlacedFiles result;
+    if (placed_) return result;
+    placed_ = true;
+    // No window message is handled until this returns, so the end of the
+    // session waits; Windows shows why meanwhile.
+    const SessionEndBlocked blocked;
+    for (PreparedFile& file : prepared_) {
+        const std::string path = PathOf(file.name);
+        if (auto error = CheckStillThere(path)) {
+            result.error = error;
+            break;
+        }
+        DWORD error = 0;
+        if (file.rewrite) {
+            error = file.rewrite->PutInPlace(folder_.finalPath, file.id);
+        } else if (file.replacing && !IsStillTheFile(folder_.finalPath, file.wideName, file.id)) {
+            error = kNotTheFileChecked;
+        } else {
+            error = file.temporary->PutInPlace(FinalPathOf(file.wideName), file.replacing);
+        }
+        if (error != 0) {
+            result.error =
+                error == kNotTheFileChecked ? FileError{path, kElsewhere} : ErrorFor(path, error);
+            break;
+        }
+        result.placed.push_back(file.name);
+    }
+    prepared_.clear();
+    return result;
+}
+
+}  // namespace psion::win32

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace psion::win32 {
+
+// A named mutex of a folder, in the session's namespace: programs of one user
+// session that hold the same folder share it, whatever spelling of the path
+// they opened the folder by. Windows releases it when the holding process dies.
+class HeldFolderMutex {
+  public:
+    explicit HeldFolderMutex(HANDLE mutex) : mutex_(mutex) {}
+    // Released by the thread that took it: the one that runs the Save.
+    ~HeldFolderMutex() {
+        ReleaseMutex(mutex_);
+        CloseHandle(mutex_);
+    }
+    HeldFolderMutex(const HeldFolderMutex&) = delete;
+    HeldFolderMutex& operator=(const HeldFolderMutex&) = delete;
+
+  private:
+    HANDLE mutex_;
+};
+
+struct FolderMutexResult {
+    std::unique_ptr<HeldFolderMutex> held;  // set when taken
+    DWORD error = 0;                        // the reason when not
+};
+
+// Waits, with no time limit, until no other program holds the folder whose
+// final path this is (see FinalPathOf), then holds it. The waiting thread
+// handles no window messages meanwhile.
+FolderMutexResult LockFolderMutex(const std::wstring& folderFinalPath);
+
+}  // namespace psion::win32

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/Win32FileHandle.h"
+#include "platform/win32/Win32TemporaryFile.h"
+
+namespace psion::win32 {
+
+// Which file a handle is open on: its volume and its index there.
+struct FileId {
+    DWORD volume = 0;
+    ULONGLONG index = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// What InPlaceRewrite::PutInPlace returns when the file is no longer the
+// file checked while preparing (an application's own error code).
+inline constexpr DWORD kNotTheFileChecked = 0x20000001;
+
+// The new content of a file that is rewritten in place rather than replaced,
+// where a replacement could not keep the file as it was: a file with more
+// than one hard link, whose other names a replacement would leave with the
+// old content, or a file the user may write in a folder that takes no new
+// file. The content is staged whole in the user's temporary folder first.
+// The rewrite is not atomic: the file's original bytes are kept aside until
+// the new ones are flushed and are put back when the write fails, but a power
+// cut or a kill during the write can leave the file partly written.
+class InPlaceRewrite {
+  public:
+    explicit InPlaceRewrite(const std::wstring& fileName);
+
+    // The error of a failed creation; 0 when the staging file is open.
+    DWORD CreationError() const { return staged_->CreationError(); }
+    HANDLE Get() const { return staged_->Get(); }
+
+    // Rewrites the file of that name in the folder, which must still be the
+    // file `expected`, with the staged content. 0 or the error that left the
+    // file as it was.
+    DWORD PutInPlace(const std::wstring& folder, const FileId& expected);
+
+  private:
+    std::wstring fileName_;
+    std::unique_ptr<TemporaryFile> staged_;
+};
+
+// The id of the file the handle is open on; its number of links as well when asked.
+bool IdOf(HANDLE file, FileId& id, DWORD* links = nullptr);
+
+}  // namespace psion::win32

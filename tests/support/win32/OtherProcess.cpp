@@ -1,0 +1,73 @@
+#include "support/win32/OtherProcess.h"
+
+#include <vector>
+
+namespace psion::testing {
+
+namespace {
+
+HANDLE StartProcess(const std::wstring& program, std::wstring commandLine, DWORD flags,
+                    bool inheritHandles) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                        inheritHandles ? TRUE : FALSE, flags | CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+void KillProcess(HANDLE& process) {
+    if (process == nullptr) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
+    process = nullptr;
+}
+
+std::wstring SystemProgram(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
+
+}  // namespace
+
+ProcessHoldingFile::ProcessHoldingFile(const std::filesystem::path& file) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE held = CreateFileW(file.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return;
+    // A suspended process runs nothing but holds what it inherited.
+    process_ = StartProcess(SystemProgram(L"cmd.exe"), L"cmd.exe", CREATE_SUSPENDED, true);
+    CloseHandle(held);
+}
+
+void ProcessHoldingFile::Kill() { KillProcess(process_); }
+
+ChildTestProgram::ChildTestProgram(const std::string& testName, const std::string& argument) {
+    std::vector<wchar_t> self(32768);
+    GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    const std::wstring program(self.data());
+    const std::wstring filter(testName.begin(), testName.end());
+    SetEnvironmentVariableA("PSION_CHILD_ARGUMENT", argument.c_str());
+    process_ = StartProcess(
+        program, L"\"" + program + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + filter,
+        0, false);
+    SetEnvironmentVariableA("PSION_CHILD_ARGUMENT", nullptr);
+}
+
+bool ChildTestProgram::WaitForFile(const std::filesystem::path& file) const {
+    if (process_ == nullptr) return false;
+    while (!std::filesystem::exists(file)) {
+        if (WaitForSingleObject(process_, 10) != WAIT_TIMEOUT) return std::filesystem::exists(file);
+    }
+    return true;
+}
+
+void ChildTestProgram::Kill() { KillProcess(process_); }
+
+}  // namespace psion::testing

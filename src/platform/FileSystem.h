@@ -36,7 +36,8 @@ class FileSystem {
         const auto separator = path.find_last_of("\\/");
         if (separator == std::string::npos) return FileError{path, "No folder in the path"};
         BegunChanges begun = BeginChanges(path.substr(0, separator));
-        if (begun.error) return begun.error;
+        // The file is what the caller asked for, so the failure names it.
+        if (begun.error) return FileError{path, begun.error->reason};
         if (auto error = begun.changes->Prepare(std::string_view(path).substr(separator + 1),
                                                 writeContent)) {
             return error;

@@ -478,6 +478,23 @@ TEST_F(TerminalTest, AHungTerminalIsEndedAndTheScriptRunsHiddenOnceEvenIfTheTerm
     }
 }
 
+TEST_F(TerminalTest, ATerminalClosedBeforeTheScriptRunsIsNoStartAndTheScriptRunsHiddenOnce) {
+    ScopedEnv display("DISPLAY", ":71");
+    // Says it is ready, takes the word to run the script, and closes.
+    WriteProgram(bin_ / "xterm", {"printf 'r%s\\n' $$ >&3", "read -r answer <&3", "exit 0"});
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_), script::AppendLine(done_, "done")});
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(runs_);
+        fs::remove(done_);
+        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
+        ASSERT_NE(id, 0);
+        ASSERT_TRUE(WaitForFile(done_));
+        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
+    }
+}
+
 TEST_F(TerminalTest, OnlyAbsoluteFoldersOfPathAreSearchedForTheTerminal) {
     ScopedEnv display("DISPLAY", ":71");
     // Terminals in the working folder and in a folder relative to it.

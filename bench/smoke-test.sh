@@ -51,4 +51,10 @@ if [ -x "$bin/psion-bench-first-frame" ]; then
         grep -q '^first_frame_ns=' <<<"$out" || { echo "$program: no first frame" >&2; exit 1; }
     done
 fi
+# The script-start driver through the launcher, on a home drive's shell script
+# (scripts/bench.sh runs it on a batch file under Wine).
+printf '%s\n' '#!/bin/sh' 'echo done > "${0%/*}/marker.txt"' >"$data/startsend.bat"
+out=$("$bin/psion-bench-script-start" launcher \
+    "$work/home\\program files (x86)\\kelvo\\psion\\startsend.bat" "$data/marker.txt")
+grep -q '^marker_ns=' <<<"$out" || { echo "script start: no marker" >&2; exit 1; }
 echo "bench smoke test passed"

@@ -52,7 +52,7 @@ else()
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
     set(CPACK_DEBIAN_PSION-INTERFACE_PACKAGE_NAME psion-interface)
-    set(CPACK_DEBIAN_PSION-INTERFACE_PACKAGE_SUGGESTS xterm)
+    set(CPACK_DEBIAN_PSION-INTERFACE_PACKAGE_SUGGESTS "xterm, wine")
     set(CPACK_DEBIAN_PSION-INTERFACE_DESCRIPTION
         "maintenance tool for a Psion hand-held reader on a serial port
 Shows the reader type, destination and comm port of a Psion hand-held

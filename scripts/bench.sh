@@ -321,3 +321,68 @@ echo "Summary (Release build, $(date -u +%Y-%m-%d); medians of per-pair ratios, 
     "$((3 * pairs)) for the first frame vs the bare window)"
 echo "$summary"
 echo "$summary" >"$build/bench-summary.md"
+
+# --- scripts kept under Wine ----------------------------------------------
+# Send of a trivial batch file through the program's launcher (StartScript:
+# hidden, detached, started by wine cmd.exe once the batch file is opened)
+# against "wine cmd.exe /c" on the same file, both to the marker the file
+# writes, in a warm prefix (its Wine server kept running), interleaved. Then
+# what a cold prefix (no Wine server running) costs the first Send.
+
+wine_prefix=${PSION_BENCH_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-bench}
+cmake --build "$build" --target psion-bench-script-start >/dev/null
+tests/support/wine-prefix.sh warm "$wine_prefix"
+wine_folder="$wine_prefix/drive_c/psion-bench"
+mkdir -p "$wine_folder"
+printf '%s\r\n' '@echo off' 'echo done> "%~dp0marker.txt"' >"$wine_folder/startsend.bat"
+script_start() { WINEPREFIX=$wine_prefix "$bin/psion-bench-script-start" "$@"; }
+send_ns() {
+    local out
+    out=$(script_start launcher 'C:\psion-bench\startsend.bat' "$wine_folder/marker.txt") || return 1
+    value marker_ns "$out"
+}
+direct_ns() {
+    local out
+    out=$(WINEDEBUG=-all script_start direct "$wine_folder" startsend.bat "$wine_folder/marker.txt") ||
+        return 1
+    value marker_ns "$out"
+}
+
+echo
+echo "Send of a batch file under Wine vs wine cmd.exe /c, warm prefix ($pairs pairs)"
+send_ns >/dev/null && direct_ns >/dev/null  # one unmeasured run of each
+wine_ratios=() wine_warm=()
+for ((i = 1; i <= pairs; i++)); do
+    a=$(direct_ns) && b=$(send_ns) || { echo "  a start under Wine failed" >&2; exit 1; }
+    wine_ratios+=("$(calc "$b / $a" 3)")
+    wine_warm+=("$b")
+    printf '  pair %d: wine cmd.exe /c %s ms, Send %s ms\n' "$i" "$(ms "$a")" "$(ms "$b")"
+done
+figure[wine_send]=$(median "${wine_ratios[@]}")
+printf '  Send ratio: %sx\n' "$(ratio "${figure[wine_send]}")"
+
+cold_runs=$((pairs < 3 ? 3 : pairs))
+echo
+echo "First Send in a cold prefix, no Wine server running ($cold_runs runs)"
+wine_cold=()
+for ((i = 1; i <= cold_runs; i++)); do
+    WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$wine_prefix wineserver -w >/dev/null 2>&1 || true
+    c=$(send_ns) || { echo "  a cold start under Wine failed" >&2; exit 1; }
+    wine_cold+=("$c")
+    printf '  run %d: %s ms\n' "$i" "$(ms "$c")"
+done
+figure[wine_cold]=$(median "${wine_cold[@]}")
+figure[wine_warm]=$(median "${wine_warm[@]}")
+printf '  cold Send %s ms against a warm one of %s ms (medians)\n' \
+    "$(ms "${figure[wine_cold]}" 0)" "$(ms "${figure[wine_warm]}" 0)"
+WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
+
+wine_summary=$(
+    echo "| Send of a batch file under Wine vs \`wine cmd.exe /c\`, warm prefix | $(ratio "${figure[wine_send]}")× | ≤ 1.10× | $(mark "${figure[wine_send]} <= 1.10") |"
+    echo "| First Send in a cold Wine prefix | $(ms "${figure[wine_cold]}" 0) ms (warm: $(ms "${figure[wine_warm]}" 0) ms) | reported | — |"
+)
+echo
+echo "Summary, scripts kept under Wine"
+echo "$wine_summary"
+echo "$wine_summary" >>"$build/bench-summary.md"

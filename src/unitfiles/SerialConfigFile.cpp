@@ -5,11 +5,11 @@
 #include <cstring>
 #include <new>
 
+#include "common/AsciiCase.h"
 #include "unitfiles/LineReader.h"
 #include "unitfiles/OutOfMemory.h"
 #include "unitfiles/OutputBuffer.h"
 #include "unitfiles/SerialLinePatcher.h"
-#include "unitfiles/TextLines.h"
 
 namespace psion::unitfiles {
 
@@ -45,7 +45,8 @@ class PortLineScan {
     // A port line has at least seven characters, so its last four are all there.
     bool IsPortLine() const {
         return headLength_ == head_.size() &&
-               EqualIgnoringAsciiCase(std::string_view(head_.data(), head_.size()), kPortLineStart);
+               common::EqualIgnoringAsciiCase(std::string_view(head_.data(), head_.size()),
+                                              kPortLineStart);
     }
     std::string Tail() const { return std::string(tail_.data(), tailLength_); }
     void Reset() {
@@ -108,7 +109,7 @@ std::optional<platform::FileError> PatchSerialPort(const DataFolder& folder,
                                                    std::string_view portName) {
     try {
         if (!folder.FileExists(filePath)) return std::nullopt;
-        const std::string upperPort = ToUpperAscii(portName);
+        const std::string upperPort = common::ToUpperAscii(portName);
         // The file is read while its replacement is written, one buffer at a time.
         return folder.Files().Replace(
             filePath, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {

@@ -107,18 +107,5 @@ TEST(TextLinesJoinTest, JoinedLinesEachEndWithCrLf) {
     EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
-TEST(TextLinesJoinTest, UpperCasingChangesOnlyAsciiLetters) {
-    EXPECT_EQ(ToUpperAscii("Com3"), "COM3");
-    EXPECT_EQ(ToUpperAscii("a\xE9z1:"), "A\xE9Z1:");
-}
-
-TEST(TextLinesTest, ComparingWithoutRegardToCaseFoldsOnlyAsciiLetters) {
-    EXPECT_TRUE(EqualIgnoringAsciiCase("HomeDrive", "HOMEDRIVE"));
-    EXPECT_TRUE(EqualIgnoringAsciiCase("", ""));
-    EXPECT_FALSE(EqualIgnoringAsciiCase("homedrive", "homedriv"));
-    EXPECT_FALSE(EqualIgnoringAsciiCase("\xE9t\xE9", "\xC9T\xC9"));  // Latin-1 letters stay apart
-    EXPECT_FALSE(EqualIgnoringAsciiCase("a[", "A{"));
-}
-
 }  // namespace
 }  // namespace psion::unitfiles

@@ -1,6 +1,6 @@
 #include "platform/headless/MapEnvironment.h"
 
-#include "unitfiles/TextLines.h"
+#include "common/AsciiCase.h"
 
 namespace psion::headless {
 
@@ -10,7 +10,7 @@ std::optional<std::string> MapEnvironment::Get(std::string_view name) const {
         return exact->second;
     }
     for (const auto& [key, value] : values_) {
-        if (unitfiles::EqualIgnoringAsciiCase(key, name)) return value;
+        if (common::EqualIgnoringAsciiCase(key, name)) return value;
     }
     return std::nullopt;
 }

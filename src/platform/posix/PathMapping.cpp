@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "unitfiles/TextLines.h"
+#include "common/AsciiCase.h"
 
 namespace psion::posix {
 
@@ -25,11 +25,9 @@ constexpr char kNowhere[] = "/dev/null";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool HasDrive(std::string_view path) {
     if (path.size() < 2 || path[1] != ':') return false;
-    const char letter = LowerAscii(path[0]);
+    const char letter = common::ToLowerAscii(path[0]);
     return letter >= 'a' && letter <= 'z';
 }
 
@@ -63,8 +61,8 @@ std::string HomeFolder() {
     return "/";
 }
 
-// Where Windows programs run under Wine find that drive.
-std::string DriveFolder(char driveLetter) {
+// The Wine prefix, absolute, without trailing slashes.
+std::string WinePrefix() {
     std::string prefix;
     if (const char* wine = std::getenv("WINEPREFIX"); wine != nullptr && *wine != '\0') {
         prefix = wine;
@@ -73,7 +71,12 @@ std::string DriveFolder(char driveLetter) {
     }
     prefix = Absolute(prefix);
     while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
-    return prefix + "/dosdevices/" + LowerAscii(driveLetter) + ":";
+    return prefix;
+}
+
+// Where Windows programs run under Wine find that drive.
+std::string DriveFolder(const std::string& prefix, char driveLetter) {
+    return prefix + "/dosdevices/" + common::ToLowerAscii(driveLetter) + ":";
 }
 
 std::vector<std::string> Components(std::string_view path) {
@@ -121,7 +124,7 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, const std
     std::optional<std::string> best;
     while (const dirent* entry = readdir(dir)) {
         const std::string_view candidate = entry->d_name;
-        if (unitfiles::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
+        if (common::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
             best = std::string(candidate);
         }
     }
@@ -157,10 +160,16 @@ class NativeWalk {
 }  // namespace
 
 std::string MapToNativePath(const std::string& windowsPath) {
+    return MapToNative(windowsPath).path;
+}
+
+NativeLocation MapToNative(const std::string& windowsPath) {
     std::string_view rest = windowsPath;
     std::optional<NativeWalk> walk;
+    std::string prefix;
     if (HasDrive(rest)) {
-        walk.emplace(DriveFolder(rest[0]));
+        prefix = WinePrefix();
+        walk.emplace(DriveFolder(prefix, rest[0]));
         rest.remove_prefix(2);
     } else if (!rest.empty() && rest.front() == '/') {
         // A POSIX folder as home drive, before the first backslash the logic
@@ -172,10 +181,11 @@ std::string MapToNativePath(const std::string& windowsPath) {
         }
         rest.remove_prefix(homeDriveEnd);
     } else {
-        walk.emplace(DriveFolder('C'));
+        prefix = WinePrefix();
+        walk.emplace(DriveFolder(prefix, 'C'));
     }
     for (const auto& component : WithoutDotComponents(Components(rest))) walk->Enter(component);
-    return walk->Path();
+    return {walk->Path(), std::move(prefix)};
 }
 
 }  // namespace psion::posix

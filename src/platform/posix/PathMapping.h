@@ -20,4 +20,16 @@ namespace psion::posix {
 //    case; a component that matches nothing is kept as written.
 std::string MapToNativePath(const std::string& windowsPath);
 
+// Where a path lies: its native path, and for a path on a Wine drive (one with
+// a drive letter, or with no drive, which lies on C:) the absolute prefix
+// whose drive holds it. Scripts on a Wine drive are Windows batch files, run
+// by that prefix's cmd.exe; those in a POSIX home drive are run by /bin/sh.
+struct NativeLocation {
+    std::string path;
+    std::string winePrefix;  // empty: not on a Wine drive
+
+    bool OnWineDrive() const { return !winePrefix.empty(); }
+};
+NativeLocation MapToNative(const std::string& windowsPath);
+
 }  // namespace psion::posix

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "unitfiles/TextLines.h"
+#include "common/AsciiCase.h"
 
 extern char** environ;
 
@@ -17,7 +17,7 @@ std::optional<std::string> PosixEnvironment::Get(std::string_view name) const {
         const std::string_view assignment = *entry;
         const auto equals = assignment.find('=');
         if (equals == std::string_view::npos) continue;
-        if (unitfiles::EqualIgnoringAsciiCase(assignment.substr(0, equals), name)) {
+        if (common::EqualIgnoringAsciiCase(assignment.substr(0, equals), name)) {
             return std::string(assignment.substr(equals + 1));
         }
     }

@@ -1,21 +1,18 @@
 #include "platform/posix/PosixProcessLauncher.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/posix/PathMapping.h"
 #include "platform/posix/ScriptCommand.h"
+#include "platform/posix/ScriptOpenWatch.h"
+#include "platform/posix/ScriptProcess.h"
 
 namespace psion::posix {
 
@@ -33,171 +30,25 @@ bool IsReadableRegularFile(const std::string& nativePath) {
     return regular;
 }
 
-// Argument vectors are built before forking: a forked copy of a threaded
-// program may only make async-signal-safe calls, so everything from the fork
-// on allocates nothing.
-class ArgumentVector {
-  public:
-    explicit ArgumentVector(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {
-        for (auto& argument : arguments_) pointers_.push_back(argument.data());
-        pointers_.push_back(nullptr);
-    }
-    ArgumentVector(const ArgumentVector&) = delete;
-    ArgumentVector& operator=(const ArgumentVector&) = delete;
-
-    const char* Program() const { return pointers_.front(); }
-    char* const* Arguments() const { return pointers_.data(); }
-
-  private:
-    std::vector<std::string> arguments_;
-    std::vector<char*> pointers_;
-};
-
 // What one start tries: the terminal first when there is one, then hidden.
 struct StartPlan {
-    const ArgumentVector* terminal;  // nullptr when the script is to run hidden
-    const ArgumentVector* hidden;
+    const PreparedCommand* terminal;  // nullptr when the script is to run hidden
+    const PreparedCommand* hidden;
     int terminalLimitMs;
+    const char* scriptPath;  // the native path, whose opening is the script's start
 };
-
-void WaitBlocking(pid_t pid) {
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-}
-
-// In a child before exec. The script gets a session of its own, so it runs on
-// when the program exits or its terminal closes.
-void EnterOwnSession() {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &defaultAction, nullptr);
-    // Ignored signals stay ignored across exec; the script gets what a shell would give it.
-    sigaction(SIGXFSZ, &defaultAction, nullptr);
-    setsid();
-}
-
-[[noreturn]] void RunHidden(const ArgumentVector& command, int errorPipe) {
-    EnterOwnSession();
-    execv(command.Program(), command.Arguments());
-    const int error = errno;
-    [[maybe_unused]] const ssize_t written = ::write(errorPipe, &error, sizeof error);
-    _exit(127);
-}
-
-[[noreturn]] void RunTerminal(const ArgumentVector& command, int handshake) {
-    EnterOwnSession();
-    // The terminal and the shell it starts find the handshake at a known number.
-    if (handshake == kHandshakeDescriptor) {
-        if (::fcntl(handshake, F_SETFD, 0) < 0) _exit(127);
-    } else if (::dup2(handshake, kHandshakeDescriptor) < 0) {
-        _exit(127);
-    }
-    execv(command.Program(), command.Arguments());
-    _exit(127);
-}
-
-// The write end closes on a successful exec; an error number arrives otherwise.
-bool ExecSucceeded(int readEnd) {
-    int error = 0;
-    ssize_t count;
-    do {
-        count = ::read(readEnd, &error, sizeof error);
-    } while (count < 0 && errno == EINTR);
-    return count == 0;
-}
-
-int MillisecondsUntil(const timespec& deadline) {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long left = (deadline.tv_sec - now.tv_sec) * 1000LL +
-                           (deadline.tv_nsec - now.tv_nsec + 999999LL) / 1000000LL;
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// True once the shell inside the terminal has said it is ready and has been
-// told to run the script. False when the terminal ends (or closes the
-// handshake) first, or has not said so within the limit; the shell then never
-// runs the script, since nobody will tell it to.
-bool TerminalTakesTheScript(int handshake, int limitMs) {
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += limitMs / 1000;
-    deadline.tv_nsec += (limitMs % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
-
-    char said = 0;
-    while (true) {
-        pollfd ready{handshake, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
-        if (polled == 0) return false;
-        if (polled < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        const ssize_t count = ::read(handshake, &said, 1);
-        if (count < 0 && errno == EINTR) continue;
-        if (count != 1 || said != 'r') return false;
-        break;
-    }
-    constexpr char kGo[] = "go\n";
-    ssize_t sent;
-    do {
-        sent = ::send(handshake, kGo, sizeof kGo - 1, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(sizeof kGo - 1);
-}
-
-pid_t StartInTerminal(const ArgumentVector& command, int limitMs) {
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return 0;
-    const pid_t pid = ::fork();
-    if (pid == 0) RunTerminal(command, ends[1]);
-    ::close(ends[1]);
-    if (pid < 0) {
-        ::close(ends[0]);
-        return 0;
-    }
-    const bool started = TerminalTakesTheScript(ends[0], limitMs);
-    ::close(ends[0]);
-    if (started) return pid;
-    // Ended or hung: either way it will not run the script now.
-    ::kill(pid, SIGKILL);
-    WaitBlocking(pid);
-    return 0;
-}
-
-pid_t StartHidden(const ArgumentVector& command) {
-    int errorPipe[2];
-    if (::pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
-    const pid_t pid = ::fork();
-    if (pid == 0) RunHidden(command, errorPipe[1]);
-    ::close(errorPipe[1]);
-    if (pid < 0) {
-        ::close(errorPipe[0]);
-        return 0;
-    }
-    const bool started = ExecSucceeded(errorPipe[0]);
-    ::close(errorPipe[0]);
-    if (started) return pid;
-    WaitBlocking(pid);
-    return 0;
-}
 
 // The started process (a child of the caller), or 0. Async-signal-safe, so an
 // intermediate child can run it too.
 pid_t StartByPlan(const StartPlan& plan) {
+    const int watch = WatchForOpen(plan.scriptPath);
+    pid_t started = 0;
     if (plan.terminal != nullptr) {
-        if (const pid_t terminal = StartInTerminal(*plan.terminal, plan.terminalLimitMs)) {
-            return terminal;
-        }
+        started = StartInTerminal(*plan.terminal, plan.terminalLimitMs, watch);
     }
-    return StartHidden(*plan.hidden);
+    if (started == 0) started = StartHidden(*plan.hidden, watch);
+    CloseIfOpen(watch);
+    return started;
 }
 
 // Runs in the intermediate child: starts the script, hands its id (or 0) to
@@ -241,16 +92,21 @@ pid_t StartThroughIntermediate(const StartPlan& plan) {
 
 platform::ProcessId Launch(const std::string& scriptPath, std::int16_t windowStyle,
                            std::chrono::milliseconds terminalLimit, bool detached) {
-    const std::string nativePath = MapToNativePath(scriptPath);
-    if (!IsReadableRegularFile(nativePath)) return 0;
+    const NativeLocation script = MapToNative(scriptPath);
+    if (!IsReadableRegularFile(script.path)) return 0;
+    // A script on a Wine drive runs under Wine or not at all.
+    const auto hiddenCommand = HiddenScriptCommand(script, scriptPath);
+    if (!hiddenCommand) return 0;
 
-    std::optional<ArgumentVector> terminal;
+    std::optional<PreparedCommand> terminal;
     if (windowStyle == platform::kWindowNormalFocused) {
-        if (auto command = TerminalScriptCommand(nativePath)) terminal.emplace(std::move(*command));
+        if (auto command = TerminalScriptCommand(*hiddenCommand, script.path)) {
+            terminal.emplace(*command);
+        }
     }
-    const ArgumentVector hidden(HiddenScriptCommand(nativePath));
+    const PreparedCommand hidden(*hiddenCommand);
     const StartPlan plan{terminal ? &*terminal : nullptr, &hidden,
-                         static_cast<int>(terminalLimit.count())};
+                         static_cast<int>(terminalLimit.count()), script.path.c_str()};
     return static_cast<platform::ProcessId>(detached ? StartThroughIntermediate(plan)
                                                      : StartByPlan(plan));
 }

@@ -6,13 +6,16 @@
 
 namespace psion::posix {
 
-// Starts a script through /bin/sh with its native path as one argument, in
-// xterm for a normal window when a display and xterm are there.
+// Starts a script by its native path: with /bin/sh in a POSIX home drive,
+// with the prefix's cmd.exe under Wine on a Wine drive (never with /bin/sh),
+// and in xterm for a normal window when a display and xterm are there.
 //
-// A terminal start counts only once the shell inside the terminal has said it
-// is ready and been told to run the script. A terminal that ends first, or
-// has not said so within the start limit, is ended, and the script runs
-// hidden instead, so it runs once at most and never merely "seems" started.
+// A start counts only once the script itself is being executed, which is
+// when its interpreter opens it. A terminal start also needs the shell inside
+// the terminal to have said it is ready and been told to run the script; a
+// terminal that ends first, or has not said so within the start limit, is
+// ended, and the script runs hidden instead, so it runs once at most and
+// never merely "seems" started.
 class PosixProcessLauncher : public platform::ProcessLauncher {
   public:
     // Long enough for a slow display, short enough that a hung one does not

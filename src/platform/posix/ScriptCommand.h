@@ -2,13 +2,35 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/posix/PathMapping.h"
 
 namespace psion::posix {
 
 // The descriptor on which the shell inside the terminal says it is ready and
 // waits for the word to run the script.
 inline constexpr int kHandshakeDescriptor = 3;
+
+// The variable through which Wine's cmd.exe gets the command that names the
+// batch file: Wine rebuilds a Windows command line from its arguments with
+// quoting of its own, which would change the inner quotes. cmd.exe expands
+// the variable once, so the command it runs is the one the Windows build
+// gives it.
+inline constexpr std::string_view kBatchCommandVariable = "PSION_BATCH_FILE";
+
+// One program to start for a script.
+struct ScriptCommand {
+    std::vector<std::string> arguments;    // the program's path first
+    std::vector<std::string> environment;  // empty: the program's own
+    std::string folder;                    // the folder to start in; empty: the program's own
+    bool detachedInput = false;            // standard input, output and error on /dev/null
+};
+
+// A program of that name in an absolute folder of PATH. Empty or relative
+// entries, which would mean the working folder, are skipped.
+std::optional<std::string> FindProgram(std::string_view name);
 
 // The terminal that shows a script started with a normal window: xterm found
 // in an absolute folder of PATH while DISPLAY is set. xterm runs the script
@@ -17,15 +39,23 @@ inline constexpr int kHandshakeDescriptor = 3;
 // the wait too early.
 std::optional<std::string> FindTerminal();
 
-// The program and arguments that run the script at that native path in the
-// terminal, titled with the script's file name. The terminal's shell writes
-// "r" to kHandshakeDescriptor, runs the script only once it has read the line
-// "go" there, and closes that descriptor as it does. nullopt when no terminal
-// is available. The path stays one argument, never part of a command string.
-std::optional<std::vector<std::string>> TerminalScriptCommand(const std::string& nativePath);
+// The command that runs the script without any window. A script in a POSIX
+// folder runs with /bin/sh, its path one argument after "--". A script on a
+// Wine drive runs with that prefix's cmd.exe through wine, started in the
+// script's folder with standard input, output and error on /dev/null;
+// nullopt when wine is not found or the path cannot be passed to cmd.exe
+// whole (it never falls back to /bin/sh).
+std::optional<ScriptCommand> HiddenScriptCommand(const NativeLocation& script,
+                                                 const std::string& logicPath);
 
-// The program and arguments that run the script without any window: /bin/sh
-// with the path as one argument after "--", so it is never read as an option.
-std::vector<std::string> HiddenScriptCommand(const std::string& nativePath);
+// The command that runs the hidden command in the terminal instead, titled
+// with the script's file name and with the terminal's hold resource off, so
+// the terminal ends with the script. The terminal's shell writes "r", its
+// process id and a line feed to kHandshakeDescriptor, runs the script only
+// once it has read the line "go" there, and closes that descriptor as it
+// does. nullopt when no terminal is available. Paths stay single arguments,
+// never part of a command string.
+std::optional<ScriptCommand> TerminalScriptCommand(const ScriptCommand& hidden,
+                                                   const std::string& nativePath);
 
 }  // namespace psion::posix

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/BatchCommand.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -22,23 +23,30 @@ bool IsExistingFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// What cmd.exe is told to run, and the folder to start it in (empty: the caller's own).
-struct Invocation {
-    std::wstring target;
-    std::wstring folder;
-};
+// The planning looks at ASCII characters only, so it works on UTF-8, where no
+// byte of another character can be taken for a backslash, quote or %.
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            size, nullptr, nullptr);
+    }
+    return bytes;
+}
 
-// cmd.exe expands %name% even inside quotes, so a folder holding % is not put
-// on the command line: the script is started from that folder by name alone.
-// A quote, CR or LF cannot be passed through cmd.exe literally at all.
-std::optional<Invocation> PlanInvocation(const std::wstring& script) {
-    if (script.find_first_of(L"\"\r\n") != std::wstring::npos) return std::nullopt;
-    const auto separator = script.find_last_of(L"\\/");
-    const std::wstring name =
-        separator == std::wstring::npos ? script : script.substr(separator + 1);
-    if (name.find(L'%') != std::wstring::npos) return std::nullopt;
-    if (script.find(L'%') == std::wstring::npos) return Invocation{script, {}};
-    return Invocation{L".\\" + name, script.substr(0, separator + 1)};
+std::wstring FromUtf8(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                            size);
+    }
+    return text;
 }
 
 }  // namespace
@@ -52,13 +60,13 @@ platform::ProcessId Win32ProcessLauncher::Start(const std::string& scriptPath,
     ForgetEndedProcesses();
 
     const std::wstring script = ToWide(scriptPath);
-    const auto invocation = PlanInvocation(script);
+    const auto plan =
+        common::PlanBatchStart(ToUtf8(script), common::FolderUse::OnCommandLineWherePossible);
     const auto interpreter = CommandInterpreter();
-    if (!invocation || !interpreter || !IsExistingFile(script)) return 0;
+    if (!plan || !interpreter || !IsExistingFile(script)) return 0;
 
-    // /s strips only the outer quotes, so the inner pair keeps blanks,
-    // parentheses, & and ^ literal; /v:OFF keeps ! literal; /d skips AutoRun.
-    std::wstring commandLine = L"cmd.exe /d /e:ON /v:OFF /s /c \"\"" + invocation->target + L"\"\"";
+    std::wstring commandLine = FromUtf8(common::CmdCommandLine(*plan));
+    const std::wstring startFolder = FromUtf8(plan->folder);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -72,7 +80,7 @@ platform::ProcessId Win32ProcessLauncher::Start(const std::string& scriptPath,
     }
 
     PROCESS_INFORMATION process{};
-    const wchar_t* folder = invocation->folder.empty() ? nullptr : invocation->folder.c_str();
+    const wchar_t* folder = startFolder.empty() ? nullptr : startFolder.c_str();
     if (!CreateProcessW(interpreter->c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
                         nullptr, folder, &startup, &process)) {
         return 0;

@@ -118,6 +118,28 @@ TEST_F(WineDriveTest, APathWithoutDriveLiesOnDriveC) {
     EXPECT_EQ(MapToNativePath(""), driveC_);
 }
 
+// The kind of path decides how its scripts run: under Wine with the prefix
+// that holds its drive, or with /bin/sh in a POSIX home drive.
+TEST_F(WineDriveTest, APathOnAWineDriveCarriesItsPrefixAndAPosixOneNone) {
+    temp_.Write("drive_c/kelvo/psion/startget.BAT", "x");
+    const ScopedEnv home("HOME", "/nonexistent-home");
+    for (const std::string path : {"C:\\kelvo\\psion\\startget.BAT", "\\kelvo\\psion\\startget.BAT",
+                                   "c:kelvo\\psion\\startget.BAT"}) {
+        SCOPED_TRACE(path);
+        const posix::NativeLocation location = posix::MapToNative(path);
+        EXPECT_TRUE(location.OnWineDrive());
+        EXPECT_EQ(location.winePrefix, root_);
+        EXPECT_EQ(location.path, MapToNativePath(path));
+    }
+    {
+        const ScopedEnv defaultPrefix("WINEPREFIX", std::nullopt);
+        EXPECT_EQ(posix::MapToNative("C:\\x.bat").winePrefix, "/nonexistent-home/.wine");
+    }
+    const posix::NativeLocation home_drive = posix::MapToNative(root_ + "\\kelvo\\startget.BAT");
+    EXPECT_FALSE(home_drive.OnWineDrive());
+    EXPECT_EQ(home_drive.path, root_ + "/kelvo/startget.BAT");
+}
+
 TEST_F(WineDriveTest, DotsAreReadAsWindowsReadsThemAndNeverLeaveTheDrive) {
     temp_.Write("drive_c/a/b/x", "x");
     const std::string posixHomeDrive = root_ + "/units/a";

@@ -193,26 +193,78 @@ TEST_F(PosixProcessLauncherTest, AThousandSendsAllStartAndLeaveNoZombieNorDescri
     EXPECT_TRUE(prompt.Shown().empty());
 }
 
-TEST_F(PosixProcessLauncherTest, ARelativeWinePrefixThatLooksLikeAnOptionRunsItsScript) {
+// A stand-in for wine that logs how it was started, then reads the batch file
+// that cmd.exe would run, as cmd.exe does when it runs it.
+fs::path WriteStandInWine(const fs::path& bin, const fs::path& log) {
+    const std::string to = " >> '" + log.string() + "'";
+    return WriteProgram(
+        bin / "wine",
+        {"printf 'WINEPREFIX=%s\\n' \"$WINEPREFIX\"" + to,
+         "printf 'WINEDEBUG=%s\\n' \"$WINEDEBUG\"" + to, "printf 'folder=%s\\n' \"$(pwd)\"" + to,
+         "printf 'command=%s\\n' \"$PSION_BATCH_FILE\"" + to, "printf '%s\\n' \"$@\"" + to,
+         "name=${PSION_BATCH_FILE#\\\".\\\\}", "cat -- \"${name%\\\"}\" > /dev/null"});
+}
+
+TEST_F(PosixProcessLauncherTest, ARelativeWinePrefixThatLooksLikeAnOptionReachesWineAbsolute) {
     // Relative to the folder the program started in, as the prefix is.
     const std::string prefix = "-x" + std::to_string(getpid());
     struct RemovedAfterwards {
         fs::path folder;
         ~RemovedAfterwards() { fs::remove_all(folder); }
     } cleanup{startFolder / prefix};
-    const fs::path log = temp_.Path() / "runs.log";
-    const fs::path script = WriteScript(
-        startFolder / prefix / "dosdevices" / "c:" / "kelvo" / "psion" / "startsend.bat",
-        {script::AppendOwnPath(log)});
+    const fs::path folder = startFolder / prefix / "dosdevices" / "c:" / "kelvo" / "psion";
+    const fs::path canary = temp_.Path() / "canary";
+    WriteScript(folder / "startsend.bat", {script::AppendLine(canary, "run by sh")});
+    const fs::path log = temp_.Path() / "wine.log";
+    const fs::path bin = temp_.Path() / "bin";
+    WriteStandInWine(bin, log);
+    const ScopedEnv path("PATH", bin.string() + ":" + std::getenv("PATH"));
     const ScopedEnv winePrefix("WINEPREFIX", prefix);
+    const ScopedEnv wineDebug("WINEDEBUG", std::nullopt);
 
     for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
         SCOPED_TRACE(NameOf(kind));
         fs::remove(log);
         EXPECT_NE(StartAs(kind, launcher_, "C:\\kelvo\\psion\\startsend.bat", 0), 0);
         ASSERT_TRUE(WaitForFile(log));
-        EXPECT_EQ(ReadLines(log), std::vector<std::string>{script.string()});
+        EXPECT_EQ(ReadLines(log),
+                  (std::vector<std::string>{"WINEPREFIX=" + (startFolder / prefix).string(),
+                                            "WINEDEBUG=-all", "folder=" + folder.string(),
+                                            "command=\".\\startsend.bat\"", "cmd.exe", "/d",
+                                            "/e:ON", "/v:OFF", "/s", "/c", "%PSION_BATCH_FILE%"}));
     }
+    EXPECT_FALSE(fs::exists(canary)) << "a script on a Wine drive never runs with /bin/sh";
+}
+
+TEST_F(PosixProcessLauncherTest, AScriptOnAWineDriveStartsNothingWithoutWineOrWhenRefused) {
+    const fs::path prefix = temp_.Path() / "prefix";
+    const fs::path canary = temp_.Path() / "canary";
+    const fs::path folder = prefix / "drive_c" / "kelvo" / "psion";
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    WriteScript(folder / "startget.BAT", {script::AppendLine(canary, "run by sh")});
+    WriteScript(folder / "start%OS%.bat", {script::AppendLine(canary, "run by sh")});
+    const ScopedEnv winePrefix("WINEPREFIX", prefix.string());
+    const fs::path log = temp_.Path() / "wine.log";
+    const fs::path bin = temp_.Path() / "bin";
+    fs::create_directories(bin);
+
+    {
+        const ScopedEnv path("PATH", bin.string());
+        ASSERT_FALSE(posix::FindProgram("wine").has_value()) << "wine must not be found here";
+        for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+            SCOPED_TRACE(NameOf(kind));
+            EXPECT_EQ(StartAs(kind, launcher_, "C:\\kelvo\\psion\\startget.BAT", 0), 0);
+            EXPECT_EQ(StartAs(kind, launcher_, "\\kelvo\\psion\\startget.BAT", 1), 0);
+        }
+    }
+    // A script whose own name holds % is refused as on Windows, wine or not.
+    WriteStandInWine(bin, log);
+    const ScopedEnv path("PATH", bin.string() + ":" + std::getenv("PATH"));
+    EXPECT_EQ(launcher_.Start("C:\\kelvo\\psion\\start%OS%.bat", 0), 0);
+    EXPECT_FALSE(fs::exists(log));
+    EXPECT_FALSE(fs::exists(canary));
+    EXPECT_EQ(ZombieChildrenOf(getpid()), std::vector<pid_t>{});
 }
 
 TEST_F(PosixProcessLauncherTest, TheScriptRunsInASessionOfItsOwn) {
@@ -298,6 +350,7 @@ class TerminalTest : public PosixProcessLauncherTest {
 
 TEST_F(TerminalTest, StyleOneRunsTheScriptInTheTerminalAndWaitsForTheScript) {
     ScopedEnv display("DISPLAY", ":71");
+    ScopedEnv resourceName("RESOURCE_NAME", std::nullopt);
     const fs::path script =
         WriteScript(Native("startget.BAT"), {script::Sleep(1), script::AppendLine(done_, "done")});
 
@@ -306,11 +359,13 @@ TEST_F(TerminalTest, StyleOneRunsTheScriptInTheTerminalAndWaitsForTheScript) {
     launcher_.WaitForExit(id);
 
     EXPECT_TRUE(fs::exists(done_));
-    // Titled with the script's name; the path reaches the shell as one argument.
+    // Told to end with its command whatever the user's resources say, titled
+    // with the script's name; the path reaches the shell as one argument.
     const std::vector<std::string> arguments = ReadLines(terminalLog_);
-    ASSERT_GE(arguments.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + 5),
-              (std::vector<std::string>{"-T", "startget.BAT", "-e", "/bin/sh", "-c"}));
+    ASSERT_GE(arguments.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(arguments.begin(), arguments.begin() + 7),
+              (std::vector<std::string>{"-xrm", "xterm.hold: false", "-T", "startget.BAT", "-e",
+                                        "/bin/sh", "-c"}));
     EXPECT_EQ(arguments.back(), script.string());
 }
 
@@ -420,6 +475,23 @@ TEST_F(TerminalTest, AHungTerminalIsEndedAndTheScriptRunsHiddenOnceEvenIfTheTerm
         EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
         const std::string terminal = ReadLines(terminalIds).back();
         EXPECT_FALSE(ReadProcessEntry(std::stoi(terminal)).has_value()) << "the terminal is ended";
+    }
+}
+
+TEST_F(TerminalTest, ATerminalClosedBeforeTheScriptRunsIsNoStartAndTheScriptRunsHiddenOnce) {
+    ScopedEnv display("DISPLAY", ":71");
+    // Says it is ready, takes the word to run the script, and closes.
+    WriteProgram(bin_ / "xterm", {"printf 'r%s\\n' $$ >&3", "read -r answer <&3", "exit 0"});
+    WriteScript(Native("startget.BAT"), {AppendShellId(runs_), script::AppendLine(done_, "done")});
+
+    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
+        SCOPED_TRACE(NameOf(kind));
+        fs::remove(runs_);
+        fs::remove(done_);
+        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
+        ASSERT_NE(id, 0);
+        ASSERT_TRUE(WaitForFile(done_));
+        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
     }
 }
 

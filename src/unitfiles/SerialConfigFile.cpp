@@ -126,7 +126,7 @@ PreparedPatch PrepareSerialPort(platform::FolderChanges& changes, std::string_vi
                                 std::string_view portName) {
     try {
         if (!changes.IsFile(fileName)) return {};
-        const std::string upperPort = ToUpperAscii(portName);
+        const std::string upperPort = common::ToUpperAscii(portName);
         auto error = changes.Prepare(
             fileName, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
                 const auto opened = changes.OpenForReading(fileName);

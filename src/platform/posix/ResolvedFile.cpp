@@ -8,8 +8,8 @@
 #include <climits>
 #include <memory>
 
+#include "common/AsciiCase.h"
 #include "platform/posix/FileStreams.h"
-#include "unitfiles/TextLines.h"
 
 namespace psion::posix {
 
@@ -83,7 +83,7 @@ std::string FindName(int folder, std::string_view name) {
     std::optional<std::string> best;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view candidate = entry->d_name;
-        if (unitfiles::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
+        if (common::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
             best = std::string(candidate);
         }
     }

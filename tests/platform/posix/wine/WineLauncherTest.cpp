@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless/ScriptedPrompt.h"
@@ -133,8 +134,13 @@ TEST_P(WineWindowTest, SendRunsAPlainBatchFileUnderCmdAndWritesNothingInTheWorki
     ASSERT_NE(id, 0);
     ExpectWindow(id);
 
-    ASSERT_TRUE(WaitForFile(Native("psion", "sent.marker"), std::chrono::seconds(120)));
-    EXPECT_EQ(ReadFile(Native("psion", "sent.marker")), "sent\r\n");
+    // Send does not wait: the batch file may still be writing its marker.
+    const auto marker = Native("psion", "sent.marker");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (ReadFile(marker) != "sent\r\n" && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(ReadFile(marker), "sent\r\n");
     EXPECT_EQ(Entries(working_.Path()), std::vector<std::string>{});
     EXPECT_TRUE(prompt_.Shown().empty());
 }

@@ -9,5 +9,5 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     qt6-base-dev qt6-base-dev-tools libgl-dev \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \
-    librsvg2-bin \
+    librsvg2-bin icoutils \
     "$@"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The Windows installer and MSI under Wine; run by scripts/test-installer.sh on a virtual
 # X server, with WINEPREFIX naming a fresh prefix of its own, PSION_VERSION,
-# PSION_INSTALLER and PSION_MSI, and PSION_TEST_SIGN_CAFILE when the packages are signed.
+# PSION_INSTALLER and PSION_MSI, the same rebuilt with a higher version in
+# PSION_HIGHER_VERSION, PSION_HIGHER_INSTALLER and PSION_HIGHER_MSI, and
+# PSION_TEST_SIGN_CAFILE when the packages are signed.
 # - The installer with /S /AllUsers: the program under Program Files, the shortcut in the
 #   common Start menu, the uninstall entry under HKLM; the program starts from the
-#   shortcut; installed again it leaves one entry; its uninstaller removes all three.
+#   shortcut; installed again, and then in the higher version, it leaves one entry, of
+#   the version installed last; its uninstaller removes all three.
 # - With /S /CurrentUser the same under the user's AppData\Local\Programs, the user's
 #   Start menu and HKCU, and nothing for all users.
 # - The MSI with msiexec /i /qn: the program under Program Files, the shortcut and the
@@ -66,8 +69,8 @@ products() {
 
 # The installer: for all users, then only for this user.
 nsis_install() {
-    local mode=$1 install_dir=$2 shortcut=$3 hive=$4 other_hive=$5
-    quietly wine "$PSION_INSTALLER" /S "/$mode"
+    local mode=$1 install_dir=$2 shortcut=$3 hive=$4 other_hive=$5 installer=$6 version=$7
+    quietly wine "$installer" /S "/$mode"
     wineserver -w
     [ -f "$install_dir/psion-interface.exe" ] || fail "/$mode: psion-interface.exe is not in $install_dir"
     [ ! -e "$install_dir/psion-setup-code.exe" ] || fail "/$mode: the installer put the support tool in place"
@@ -77,12 +80,12 @@ nsis_install() {
     for value in DisplayName DisplayVersion Publisher UninstallString DisplayIcon InstallLocation; do
         grep -q "^ *$value " <<<"$values" || fail "/$mode: the uninstall entry under $hive has no $value"
     done
-    grep -q "^ *DisplayVersion .* $PSION_VERSION$" <<<"$values" || fail "/$mode: the entry is not of $PSION_VERSION"
+    grep -q "^ *DisplayVersion .* $version$" <<<"$values" || fail "/$mode: the entry is not of $version"
     ! has_entry "$other_hive" || fail "/$mode: the installer also made an uninstall entry under $other_hive"
-    echo "test-installer: /$mode: ${install_dir#"$drive_c"/}, ${shortcut#"$drive_c"/}, $hive entry"
+    echo "test-installer: /$mode $version: ${install_dir#"$drive_c"/}, ${shortcut#"$drive_c"/}, one $hive entry"
     scripts/check-windows-program.sh "$PSION_VERSION" "$install_dir/psion-interface.exe" >/dev/null
     signed "$install_dir/psion-interface.exe" "$install_dir/Uninstall.exe"
-    data_unchanged "installing with /$mode"
+    data_unchanged "installing $version with /$mode"
 }
 nsis_uninstall() {
     local mode=$1 install_dir=$2 shortcut=$3 hive=$4
@@ -99,7 +102,7 @@ nsis_uninstall() {
 
 all_dir="$drive_c/Program Files/Kelvo Data Systems/Psion Interface"
 all_shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Psion Interface.lnk"
-nsis_install AllUsers "$all_dir" "$all_shortcut" HKLM HKCU
+nsis_install AllUsers "$all_dir" "$all_shortcut" HKLM HKCU "$PSION_INSTALLER" "$PSION_VERSION"
 
 # Started from its shortcut, the program opens its main window with its icon.
 quietly wine start /unix "$all_shortcut"
@@ -110,15 +113,16 @@ echo "test-installer: window $window of the installed program appeared"
 quietly wineserver -k || true
 wineserver -w
 
-# Installed again over itself, it replaces the installation and keeps one entry.
-nsis_install AllUsers "$all_dir" "$all_shortcut" HKLM HKCU
+# Installed again over itself, and then in a higher version, it keeps one entry.
+nsis_install AllUsers "$all_dir" "$all_shortcut" HKLM HKCU "$PSION_INSTALLER" "$PSION_VERSION"
+nsis_install AllUsers "$all_dir" "$all_shortcut" HKLM HKCU "$PSION_HIGHER_INSTALLER" "$PSION_HIGHER_VERSION"
 nsis_uninstall AllUsers "$all_dir" "$all_shortcut" HKLM
 
 user_dir="$profile/AppData/Local/Programs/Kelvo Data Systems/Psion Interface"
 user_shortcut="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Psion Interface.lnk"
-nsis_install CurrentUser "$user_dir" "$user_shortcut" HKCU HKLM
+nsis_install CurrentUser "$user_dir" "$user_shortcut" HKCU HKLM "$PSION_INSTALLER" "$PSION_VERSION"
 [ ! -e "$all_dir" ] && [ ! -e "$all_shortcut" ] || fail "/CurrentUser installed something for all users"
-nsis_install CurrentUser "$user_dir" "$user_shortcut" HKCU HKLM
+nsis_install CurrentUser "$user_dir" "$user_shortcut" HKCU HKLM "$PSION_HIGHER_INSTALLER" "$PSION_HIGHER_VERSION"
 nsis_uninstall CurrentUser "$user_dir" "$user_shortcut" HKCU
 
 # The MSI. Wine's msiexec puts a per-machine package's shortcuts into the user's Start
@@ -141,14 +145,9 @@ msi_install() {
 msi_install "$PSION_MSI" "$PSION_VERSION"
 
 # A rebuilt MSI with a higher version replaces the installed one (a major upgrade).
-IFS=. read -r major minor patch <<<"$PSION_VERSION"
-higher=$major.$minor.$((patch + 1))
-rebuilt=$(mktemp -d "${TMPDIR:-/tmp}/psion-msi-rebuilt.XXXXXX")
-trap 'rm -rf "$rebuilt"' EXIT
-scripts/make-msi.sh build-win-release "$rebuilt" "$higher" >/dev/null
-msi_install "$rebuilt/psion-interface-$higher-win64.msi" "$higher"
+msi_install "$PSION_HIGHER_MSI" "$PSION_HIGHER_VERSION"
 
-quietly wine msiexec /x "$rebuilt/psion-interface-$higher-win64.msi" /qn || fail "msiexec /x /qn failed"
+quietly wine msiexec /x "$PSION_HIGHER_MSI" /qn || fail "msiexec /x /qn failed"
 wineserver -w
 [ -z "$(products)" ] || fail "msiexec /x left the product registered: $(products)"
 [ ! -e "$all_dir" ] || fail "msiexec /x left $all_dir"

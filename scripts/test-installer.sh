@@ -9,7 +9,7 @@
 #   installer, the MSI and the .exe in each ZIP verify against it (and, under Wine, the
 #   installed programs and the uninstaller the installer writes);
 # - under Wine, the installer for all users and only for the current user, and the MSI
-#   with msiexec, including an upgrade to a higher version (scripts/test-installer-wine.sh).
+#   with msiexec, each updated to a rebuilt higher version (scripts/test-installer-wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -66,6 +66,17 @@ if [ -n "${PSION_TEST_SIGN_CAFILE:-}" ]; then
 else
     echo "test-installer: PSION_TEST_SIGN_CAFILE is not set: signatures are not checked"
 fi
+
+# An installer and an MSI of a higher version, rebuilt from the same tree (and signed
+# alike), to update to.
+IFS=. read -r major minor patch <<<"$version"
+higher=$major.$minor.$((patch + 1))
+(cd build-win-release && cpack -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
+    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null)
+scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
+export PSION_HIGHER_VERSION=$higher
+export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
+export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi
 
 # Under Wine, in a fresh Wine prefix of its own, on a virtual X server.
 export WINEPREFIX="${PSION_INSTALLER_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-installer}"

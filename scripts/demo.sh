@@ -13,8 +13,10 @@ cmake --build build-demo --target psion-interface psion-setup-code
 
 source scripts/private-display.sh
 scratch=""
+runtime=""
 cleanup() {
     [ -z "$scratch" ] || rm -rf "$scratch"
+    [ -z "$runtime" ] || rm -rf "$runtime"
     stop_private_display
 }
 trap cleanup EXIT
@@ -22,6 +24,11 @@ trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
 start_private_display
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    # Qt would make /tmp/runtime-<user> and leave it there.
+    runtime=$(mktemp -d "${TMPDIR:-/tmp}/psion-demo.XXXXXX")
+    export XDG_RUNTIME_DIR=$runtime
+fi
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/psion-demo.XXXXXX")
 cp -R examples/demo-drive/. "$scratch/"
 echo "Demo drive copied to $scratch (removed when the program ends)"

@@ -9,7 +9,9 @@ start_private_display() {
     [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] || return 0
     local number_file
     number_file=$(mktemp "${TMPDIR:-/tmp}/psion-display.XXXXXX")
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    # Listening on Linux's abstract socket only, it leaves no socket file behind in /tmp.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolisten unix 3>"$number_file" \
+        >/dev/null 2>&1 &
     private_display_pid=$!
     for _ in $(seq 100); do
         [ -s "$number_file" ] && break

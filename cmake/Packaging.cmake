@@ -21,27 +21,28 @@ if(WIN32)
     set(CPACK_ARCHIVE_PSION-INTERFACE_FILE_NAME psion-interface-${PROJECT_VERSION}-win64)
     set(CPACK_ARCHIVE_PSION-SETUP-CODE_FILE_NAME psion-setup-code-${PROJECT_VERSION}-win64)
 
-    # The installer puts the program under "Program Files\Kelvo Data Systems\Psion Interface".
+    # The installer: "Only for me" under %LOCALAPPDATA%\Programs, or "For all users" under
+    # Program Files, each in "Kelvo Data Systems\Psion Interface". Its script is the
+    # project's own cmake/NSIS.template.in, found through the module path.
+    list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
     # It is a 64-bit installer, like the program, so it also runs under a 64-bit-only Wine.
     # CPack splits its makensis arguments at blanks, so the directive goes into the
     # script's header, where CPack puts its own !define lines.
     set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "${PSION_VENDOR}\\\\Psion Interface")
     set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Psion Interface")
-    # Also the installer's title and the Start-menu folder.
+    # Also the installer's title, the uninstall entry and the Start-menu shortcut.
     set(CPACK_NSIS_PACKAGE_NAME "Psion Interface")
     set(CPACK_NSIS_DISPLAY_NAME "Psion Interface")
-    # Backslashes doubled: CPack reads these values once more from its own configuration file.
-    set(CPACK_NSIS_CREATE_ICONS_EXTRA "CreateShortCut \
-'$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Psion Interface.lnk' '$INSTDIR\\\\psion-interface.exe'")
-    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Psion Interface.lnk'")
     set(CPACK_NSIS_INSTALLED_ICON_NAME psion-interface.exe)
     set(CPACK_NSIS_MUI_ICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)
     set(CPACK_NSIS_MUI_UNIICON ${PSION_ICON_DIR}/${PSION_APP_ID}.ico)
     set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-    set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-    set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+
+    # Authenticode signing with the vendor's certificate, when scripts/package-windows.sh
+    # is given one: the programs once CPack has put them in place, before they are packed.
+    set(CPACK_PSION_SIGN_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/sign-windows.sh)
+    set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SignStagedPrograms.cmake)
 else()
     set(CPACK_GENERATOR DEB)
     set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -71,3 +72,11 @@ beside the field program.")
 endif()
 
 include(CPack)
+
+if(WIN32)
+    # The MSI's description and its icon, for scripts/make-msi.sh.
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/psion-interface.wxs.in
+        ${CMAKE_BINARY_DIR}/msi/psion-interface.wxs @ONLY)
+    configure_file(${PSION_ICON_DIR}/${PSION_APP_ID}.ico ${CMAKE_BINARY_DIR}/msi/psion-interface.ico
+        COPYONLY)
+endif()

@@ -11,3 +11,10 @@ elseif(CPACK_GENERATOR STREQUAL "ZIP")
     # Each ZIP holds its program's .exe at the top, without a folder around it.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 endif()
+
+if(CPACK_GENERATOR STREQUAL "NSIS" AND NOT "$ENV{PSION_SIGN_PKCS12}" STREQUAL "")
+    # makensis signs the uninstaller before it packs it into the installer, and then the
+    # installer itself.
+    set(sign "'\"${CPACK_PSION_SIGN_SCRIPT}\" \"%1\"' = 0")
+    set(CPACK_NSIS_PSION_SIGNING "!uninstfinalize ${sign}\n!finalize ${sign}")
+endif()

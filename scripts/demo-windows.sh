@@ -2,16 +2,23 @@
 # Cross-builds the Release psion-interface.exe and runs it under Wine on the demo data.
 # The demo unit's files are copied into a Wine prefix of its own, under
 # C:\Program Files (x86)\kelvo\psion, so a Save never changes the committed files.
+# Without a display it starts a private virtual X server of its own and says how to look
+# at it; the server goes when the program ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build-windows-release.sh
+scripts/apt-install-missing.sh xvfb
 
-if [ -z "${DISPLAY:-}" ]; then
-    echo "psion-interface.exe: no display is available (DISPLAY is not set)." >&2
-    echo "Run it from a desktop session, or under Xvfb: xvfb-run scripts/demo-windows.sh" >&2
-    exit 1
-fi
+source scripts/private-display.sh
+cleanup() {
+    wineserver -k >/dev/null 2>&1 </dev/null || true
+    stop_private_display
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+start_private_display
 
 export WINEPREFIX="${PSION_DEMO_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-demo}"
 export WINEDEBUG=-all
@@ -21,4 +28,4 @@ rm -rf "$programs/kelvo"
 mkdir -p "$programs"
 cp -R "examples/demo-drive/program files (x86)/kelvo" "$programs/"
 echo "Demo unit copied to $programs/kelvo"
-exec wine build-win-release/psion-interface.exe
+wine build-win-release/psion-interface.exe

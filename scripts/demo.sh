@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the program on a scratch copy of
-# the bundled demo drive, so that a Save never changes the committed files.
+# Installs what is missing, builds into build-demo/, and runs the program on a scratch
+# copy of the bundled demo drive, so that a Save never changes the committed files.
+# Without a display it starts a private virtual X server of its own and says how to look
+# at it. The scratch copy and the server go when the program ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh xterm
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --target psion-interface psion-setup-code
+scripts/install-deps.sh
+# A folder of its own: the tests build a Debug tree in build/.
+cmake -S . -B build-demo -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-demo --target psion-interface psion-setup-code
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "psion-interface: no display is available (DISPLAY is not set)." >&2
-    echo "Run it from a desktop session, or under Xvfb: xvfb-run scripts/demo.sh" >&2
-    exit 1
+source scripts/private-display.sh
+scratch=""
+runtime=""
+cleanup() {
+    [ -z "$scratch" ] || rm -rf "$scratch"
+    [ -z "$runtime" ] || rm -rf "$runtime"
+    stop_private_display
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+start_private_display
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    # Qt would make /tmp/runtime-<user> and leave it there.
+    runtime=$(mktemp -d "${TMPDIR:-/tmp}/psion-demo.XXXXXX")
+    export XDG_RUNTIME_DIR=$runtime
 fi
-
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/psion-demo.XXXXXX")
 cp -R examples/demo-drive/. "$scratch/"
-echo "Demo drive copied to $scratch"
-HOMEDRIVE="$scratch" exec build/psion-interface
+echo "Demo drive copied to $scratch (removed when the program ends)"
+HOMEDRIVE="$scratch" build-demo/psion-interface

@@ -10,5 +10,5 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \
     wine wine64 \
-    librsvg2-bin \
+    librsvg2-bin icoutils \
     "$@"

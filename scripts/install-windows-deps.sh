@@ -9,5 +9,5 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     g++-mingw-w64-x86-64-posix \
     googletest \
     wine wine64 \
-    librsvg2-bin icoutils \
+    icoutils wixl osslsigncode openssl \
     "$@"

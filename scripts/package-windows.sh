@@ -1,12 +1,34 @@
 #!/usr/bin/env bash
 # Cross-builds the Release Windows programs and packs them into build-win-release/packages:
-# the installer of the field program (psion-interface-<version>-win64.exe), a ZIP of
-# psion-interface.exe alone and a ZIP of the support tool psion-setup-code.exe alone.
+# the installer of the field program (psion-interface-<version>-win64.exe), its MSI for
+# managed deployment (psion-interface-<version>-win64.msi), a ZIP of psion-interface.exe
+# alone and a ZIP of the support tool psion-setup-code.exe alone.
+#
+# With PSION_SIGN_PKCS12 (the vendor's PKCS#12 file) and PSION_SIGN_PASSWORD set, every
+# shipped Windows file is Authenticode-signed (scripts/sign-windows.sh): both programs
+# before they are packed, the installer's uninstaller, the installer and the MSI.
+# PSION_SIGN_TIMESTAMP_URL, when set, names the time-stamp server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+if [ -n "${PSION_SIGN_PKCS12:-}" ]; then
+    [ -n "${PSION_SIGN_PASSWORD+set}" ] || {
+        echo "package-windows: PSION_SIGN_PKCS12 is set, PSION_SIGN_PASSWORD is not" >&2
+        exit 1
+    }
+    [ -r "$PSION_SIGN_PKCS12" ] || {
+        echo "package-windows: cannot read the certificate $PSION_SIGN_PKCS12" >&2
+        exit 1
+    }
+    echo "package-windows: signing with $PSION_SIGN_PKCS12${PSION_SIGN_TIMESTAMP_URL:+, time-stamped by $PSION_SIGN_TIMESTAMP_URL}"
+else
+    echo "package-windows: no certificate (PSION_SIGN_PKCS12 is not set): the files are not signed"
+fi
+
 scripts/install-windows-deps.sh nsis
 scripts/build-windows-release.sh
-rm -f build-win-release/packages/*.exe build-win-release/packages/*.zip
+packages=build-win-release/packages
+rm -f "$packages"/*.exe "$packages"/*.zip "$packages"/*.msi
 (cd build-win-release && cpack)
-ls -l build-win-release/packages/*.exe build-win-release/packages/*.zip
+scripts/make-msi.sh build-win-release "$packages"
+ls -l "$packages"/*.exe "$packages"/*.msi "$packages"/*.zip

@@ -1,87 +1,88 @@
 #!/usr/bin/env bash
 # Checks the Windows packages in build-win-release/packages (scripts/package-windows.sh
-# makes them). Each ZIP holds its .exe alone. Under Wine, in a fresh Wine prefix of its
-# own and on a virtual X server: the installer run with /S puts psion-interface.exe under
-# Program Files, a Start-menu shortcut and an uninstall entry in place; the program
-# opens its window when started from the shortcut; the uninstaller run with /S removes
-# them again; and the data folder is left exactly as it was throughout.
+# makes them):
+# - each ZIP holds its .exe alone, and each program carries its manifest, version
+#   information, icon and PE flags (scripts/check-windows-program.sh);
+# - the MSI is per machine, holds the field program alone and names its icon, version,
+#   publisher and the project's fixed upgrade code;
+# - with PSION_TEST_SIGN_CAFILE naming the certificate the packages were signed with, the
+#   installer, the MSI and the .exe in each ZIP verify against it (and, under Wine, the
+#   installed programs and the uninstaller the installer writes);
+# - under Wine, the installer for all users and only for the current user, and the MSI
+#   with msiexec, each updated to a rebuilt higher version (scripts/test-installer-wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/apt-install-missing.sh wine wine64 xvfb xauth xdotool x11-utils unzip
+scripts/apt-install-missing.sh wine wine64 xvfb xauth xdotool x11-utils unzip icoutils \
+    binutils-mingw-w64-x86-64 msitools osslsigncode
 fail() {
     echo "test-installer: $*" >&2
     exit 1
 }
 
 packages=build-win-release/packages
-installer=$(ls "$packages"/psion-interface-*-win64.exe)
-[ "$(unzip -Z1 "$packages"/psion-interface-*-win64.zip)" = "psion-interface.exe" ] ||
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build-win-release/CPackConfig.cmake)
+installer=$packages/psion-interface-$version-win64.exe
+msi=$packages/psion-interface-$version-win64.msi
+program_zip=$packages/psion-interface-$version-win64.zip
+tool_zip=$packages/psion-setup-code-$version-win64.zip
+for package in "$installer" "$msi" "$program_zip" "$tool_zip"; do
+    [ -f "$package" ] || fail "$package is missing"
+done
+[ "$(unzip -Z1 "$program_zip")" = "psion-interface.exe" ] ||
     fail "the program's ZIP holds more or less than psion-interface.exe"
-[ "$(unzip -Z1 "$packages"/psion-setup-code-*-win64.zip)" = "psion-setup-code.exe" ] ||
+[ "$(unzip -Z1 "$tool_zip")" = "psion-setup-code.exe" ] ||
     fail "the support tool's ZIP holds more or less than psion-setup-code.exe"
 
+unpacked=$(mktemp -d "${TMPDIR:-/tmp}/psion-packages.XXXXXX")
+trap 'rm -rf "$unpacked"' EXIT
+unzip -q "$program_zip" -d "$unpacked"
+unzip -q "$tool_zip" -d "$unpacked"
+scripts/check-windows-program.sh "$version" "$unpacked/psion-interface.exe" \
+    "$unpacked/psion-setup-code.exe"
+
+# The MSI, as msiexec reads it.
+property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F '\t' -v name="$1" '$1 == name { print $2 }'; }
+upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' cmake/psion-interface.wxs.in | cut -d'"' -f2)
+[ "$(property UpgradeCode)" = "{$upgrade_code}" ] || fail "the MSI's upgrade code is not $upgrade_code"
+[ "$(property ProductVersion)" = "$version" ] || fail "the MSI's version is not $version"
+[ "$(property ProductName)" = "Psion Interface" ] || fail "the MSI's product name is not Psion Interface"
+[ "$(property Manufacturer)" = "Kelvo Data Systems" ] || fail "the MSI names no publisher"
+[ "$(property ALLUSERS)" = "1" ] || fail "the MSI does not install per machine"
+icon=$(property ARPPRODUCTICON)
+[ -n "$icon" ] && msiinfo export "$msi" Icon | grep -q "^$icon" || fail "the MSI gives no icon to its entry"
+files=$(msiinfo export "$msi" File | tail -n +4 | cut -f3 | tr -d '\r')
+[ "$files" = "psion-interface.exe" ] || fail "the MSI holds more or less than psion-interface.exe: $files"
+echo "test-installer: the MSI installs psion-interface.exe per machine, version $version, upgrade code $upgrade_code"
+
+if [ -n "${PSION_TEST_SIGN_CAFILE:-}" ]; then
+    for file in "$installer" "$msi" "$unpacked/psion-interface.exe" "$unpacked/psion-setup-code.exe"; do
+        osslsigncode verify -CAfile "$PSION_TEST_SIGN_CAFILE" -in "$file" >/dev/null 2>&1 ||
+            fail "$(basename "$file") does not verify against $PSION_TEST_SIGN_CAFILE"
+        echo "test-installer: $(basename "$file") is signed (SHA-256) and verifies"
+    done
+    osslsigncode verify -CAfile "$PSION_TEST_SIGN_CAFILE" -in "$installer" 2>/dev/null |
+        grep -q "Message digest algorithm *: SHA256" || fail "the installer's digest is not SHA-256"
+else
+    echo "test-installer: PSION_TEST_SIGN_CAFILE is not set: signatures are not checked"
+fi
+
+# An installer and an MSI of a higher version, rebuilt from the same tree (and signed
+# alike), to update to.
+IFS=. read -r major minor patch <<<"$version"
+higher=$major.$minor.$((patch + 1))
+(cd build-win-release && cpack -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
+    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null)
+scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
+export PSION_HIGHER_VERSION=$higher
+export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
+export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi
+
+# Under Wine, in a fresh Wine prefix of its own, on a virtual X server.
 export WINEPREFIX="${PSION_INSTALLER_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-installer}"
 export WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
-export PSION_INSTALLER="$PWD/$installer"
-export PSION_DEMO_UNIT="$PWD/examples/demo-drive/program files (x86)/kelvo"
-xvfb-run -a --server-args='-screen 0 1024x768x24' bash -euo pipefail -c '
-trap "echo \"test-installer: failed: \$BASH_COMMAND\" >&2" ERR
-fail() {
-    echo "test-installer: $*" >&2
-    wineserver -k >/dev/null 2>&1 </dev/null || true
-    exit 1
-}
-# Wine helper processes outlive the commands that start them and would hold our pipes open.
-wineboot -i >/dev/null 2>&1 </dev/null
-drive_c=$WINEPREFIX/drive_c
-
-# A unit in the data folder, which installing and uninstalling must leave as it is.
-mkdir -p "$drive_c/Program Files (x86)"
-cp -R "$PSION_DEMO_UNIT" "$drive_c/Program Files (x86)/"
-data_folder="$drive_c/Program Files (x86)/kelvo"
-fingerprint() {
-    cd "$data_folder" &&
-        find . -print0 | sort -z | xargs -0 ls -ld --time-style=+%s.%N &&
-        find . -type f -print0 | sort -z | xargs -0 md5sum
-}
-before=$(fingerprint)
-
-wine "$PSION_INSTALLER" /S >/dev/null 2>&1 </dev/null
-wineserver -w
-install_dir="$drive_c/Program Files/Kelvo Data Systems/Psion Interface"
-[ -f "$install_dir/psion-interface.exe" ] || fail "psion-interface.exe is not in $install_dir"
-[ ! -e "$install_dir/psion-setup-code.exe" ] || fail "the installer put the support tool in place"
-shortcut=$(find "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" -name "Psion Interface.lnk")
-[ -n "$shortcut" ] || fail "no Start-menu shortcut \"Psion Interface\""
-echo "shortcut: ${shortcut#$drive_c/}"
-uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Psion Interface"
-entry=$(wine reg query "$uninstall_key" 2>/dev/null </dev/null | tr -d "\r")
-for value in DisplayName DisplayVersion Publisher UninstallString DisplayIcon; do
-    grep -q "^ *$value " <<<"$entry" || fail "the uninstall entry has no $value"
-done
-echo "$entry" | grep -E "DisplayName|DisplayVersion|Publisher|UninstallString"
-[ "$(fingerprint)" = "$before" ] || fail "installing changed the data folder"
-
-# Started from its shortcut, the program opens its main window with its icon.
-wine start /unix "$shortcut" >/dev/null 2>&1 </dev/null
-window=$(scripts/wait-for-window.sh "Vided Ivivovizede" 60) ||
-    fail "the window of the installed psion-interface.exe did not appear"
-xprop -id "$window" _NET_WM_ICON | grep -q "Icon (" || fail "the window carries no icon"
-echo "window $window appeared"
-wineserver -k >/dev/null 2>&1 </dev/null || true
-wineserver -w
-
-# The uninstaller runs a copy of itself and returns at once; wait for the copy to end.
-wine "$install_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
-wineserver -w
-[ ! -e "$install_dir" ] || fail "uninstalling left $install_dir"
-[ ! -e "$shortcut" ] || fail "uninstalling left the shortcut"
-if wine reg query "$uninstall_key" >/dev/null 2>&1 </dev/null; then
-    fail "uninstalling left the uninstall entry"
-fi
-[ "$(fingerprint)" = "$before" ] || fail "uninstalling changed the data folder"
-wineserver -k >/dev/null 2>&1 </dev/null || true
-'
-echo "test-installer: the ZIPs hold one .exe each; the installer installs, starts and uninstalls"
+export PSION_VERSION=$version PSION_INSTALLER="$PWD/$installer" PSION_MSI="$PWD/$msi"
+xvfb-run -a --server-args='-screen 0 1024x768x24' scripts/test-installer-wine.sh
+echo "test-installer: the ZIPs hold one .exe each; the installer installs for all users and" \
+    "for one user, and the MSI installs, upgrades and uninstalls"

@@ -1,5 +1,7 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "app/MainWindowFixture.h"
@@ -10,7 +12,8 @@ namespace {
 
 using namespace app::main_form;
 using platform::PromptAnswer;
-using ::testing::ElementsAre;
+// The strings expected, in order.
+using Lines = std::vector<std::string>;
 
 // The transfer buttons reach their command with the button's index, the
 // chosen system path and the option of the check box.
@@ -43,8 +46,8 @@ TEST_F(MainWindowTransferTest, ReceiveButtonRunsTheReceiveScriptOfTheChosenPath)
     ASSERT_TRUE(window.Click(kReceiveButton));
 
     // Receive waits for its script, so the script has run by now.
-    EXPECT_THAT(ReadLines(Marker()), ElementsAre("received"));
-    EXPECT_THAT(Titles(), ElementsAre("Receive Readings", "Receive from Psion"));
+    EXPECT_EQ(ReadLines(Marker()), (Lines{"received"}));
+    EXPECT_EQ(Titles(), (Lines{"Receive Readings", "Receive from Psion"}));
     EXPECT_EQ(prompt_.Shown().back().text, "Process completed successfully.");
     EXPECT_EQ(window.Focus(), kExitbtn);
 }
@@ -57,7 +60,7 @@ TEST_F(MainWindowTransferTest, SendButtonRunsTheSendCommand) {
 
     ASSERT_TRUE(window.Click(kSendButton));
 
-    EXPECT_THAT(Titles(), ElementsAre("Send Data", "Send to Psion"));
+    EXPECT_EQ(Titles(), (Lines{"Send Data", "Send to Psion"}));
     EXPECT_EQ(prompt_.Shown().back().text, "Process completed successfully.");
     ASSERT_TRUE(WaitForFile(Marker()));
     EXPECT_EQ(window.Focus(), kExitbtn);
@@ -70,7 +73,7 @@ TEST_F(MainWindowTransferTest, TransferOnNoFilesIsRefusedByTheCommand) {
 
     ASSERT_TRUE(window.Click(kSendButton));
 
-    EXPECT_THAT(Titles(), ElementsAre("Update files"));
+    EXPECT_EQ(Titles(), (Lines{"Update files"}));
     EXPECT_EQ(window.Focus(), kCombo1);
 }
 

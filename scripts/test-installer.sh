@@ -41,7 +41,10 @@ unzip -q "$tool_zip" -d "$unpacked"
 scripts/check-windows-program.sh "$version" "$unpacked/psion-interface.exe" \
     "$unpacked/psion-setup-code.exe"
 
-# The MSI, as msiexec reads it.
+# The MSI, as msiexec reads it. msiinfo writes a table's binary streams into the current
+# folder, so it runs in the scratch folder.
+msi=$(realpath "$msi")
+msiinfo() { (cd "$unpacked" && command msiinfo "$@"); }
 property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F '\t' -v name="$1" '$1 == name { print $2 }'; }
 upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' cmake/psion-interface.wxs.in | cut -d'"' -f2)
 [ "$(property UpgradeCode)" = "{$upgrade_code}" ] || fail "the MSI's upgrade code is not $upgrade_code"

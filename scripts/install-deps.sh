@@ -9,5 +9,6 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     qt6-base-dev qt6-base-dev-tools libgl-dev \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \
+    acl attr \
     librsvg2-bin \
     "$@"

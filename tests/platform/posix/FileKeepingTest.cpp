@@ -1,10 +1,15 @@
 // What a rewritten file keeps: its ACL, attributes, owners and other names, its
 // links, and its place in a folder that takes no new files.
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -280,6 +285,58 @@ TEST_F(FileKeepingTest, AFailedRewriteInPlacePutsTheOldBytesBackAndStopsTheSet) 
     EXPECT_EQ(ReadBytes(temp_.Path() / "second-name"), "old send");
     EXPECT_EQ(ReadBytes(third), "old receive");
     EXPECT_EQ(Names(), (std::vector<std::string>{"autoexec.btf", "r_psion.conf", "s_psion.conf"}));
+}
+
+// Makes every call of that system call fail with that error in this process,
+// as a file system that cannot do it would; false when that is not possible.
+bool RefuseSystemCall(long number, int error) {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(number), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K,
+                 SECCOMP_RET_ERRNO | (static_cast<std::uint32_t>(error) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+struct RefusedCase {
+    const char* what;
+    long systemCall;
+    int error;
+};
+
+TEST_F(FileKeepingTest, WhatANewFileCouldNotBeGivenIsKeptByARewriteInPlace) {
+    const RefusedCase cases[] = {
+        // As on FAT and exFAT, whose files all have the mode the mount gives them.
+        {"a mode, refused", SYS_fchmod, EPERM},
+        {"a mode, not supported", SYS_fchmod, ENOSYS},
+        {"an attribute", SYS_fsetxattr, ENOTSUP},
+        {"the owner", SYS_fchown, EPERM},
+    };
+    for (const RefusedCase& refused : cases) {
+        SCOPED_TRACE(refused.what);
+        const auto file = Write("s_psion.conf", NobodyUser(), 0640);
+        ASSERT_EQ(::setxattr(file.c_str(), "user.note", "kept", 4, 0), 0);
+        const std::string before = AclAndAttributes(file);
+        const struct stat old = StatOf(file);
+        const auto outcome = RunInChild([&] {
+            if (!RefuseSystemCall(refused.systemCall, refused.error)) return 2;
+            posix::PosixFileSystem files;
+            const auto error = files.ReplaceAll(file.string(), "new");
+            return error ? 1 : 0;
+        });
+        EXPECT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
+        EXPECT_EQ(ReadBytes(file), "new");
+        const struct stat now = StatOf(file);
+        EXPECT_EQ(now.st_ino, old.st_ino);
+        EXPECT_EQ(now.st_mode, old.st_mode);
+        EXPECT_EQ(now.st_uid, old.st_uid);
+        EXPECT_EQ(AclAndAttributes(file), before);
+        EXPECT_EQ(Names(), std::vector<std::string>{"s_psion.conf"});
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
@@ -60,11 +62,12 @@ class FolderChangesTest : public ::testing::Test {
     // that it is rewritten in place.
     void WriteOldFiles() {
         for (std::size_t i = 0; i < kUnitFiles.size(); ++i) {
-            temp_.Write("data/" + kUnitFiles[i], OldBytes(i));
+            std::ofstream(data_ / kUnitFiles[i], std::ios::binary) << OldBytes(i);
         }
-        fs::remove(temp_.Path() / "receive-too");
-        fs::create_hard_link(data_ / kUnitFiles[2], temp_.Path() / "receive-too");
+        fs::remove(SecondName());
+        fs::create_hard_link(data_ / kUnitFiles[2], SecondName());
     }
+    fs::path SecondName() const { return data_.parent_path() / "receive-too"; }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(data_)) {
@@ -87,7 +90,7 @@ class FolderChangesTest : public ::testing::Test {
             if (bytes == OldBytes(i)) ++old;
             if (bytes == NewBytes(i)) ++fresh;
         }
-        if (ReadBytes(temp_.Path() / "receive-too") != ReadBytes(data_ / kUnitFiles[2])) {
+        if (ReadBytes(SecondName()) != ReadBytes(data_ / kUnitFiles[2])) {
             return "split";
         }
         return old == 3 ? "old" : fresh == 3 ? "new" : "mixed";
@@ -180,6 +183,35 @@ TEST_F(FolderChangesTest, AFailureWhilePreparingChangesNoFile) {
             EXPECT_EQ(State(), "old");
             EXPECT_EQ(Names(), SortedUnitFiles());
         }
+    }
+}
+
+TEST_F(FolderChangesTest, NoRoomForTheSecondFileChangesNoFile) {
+    // Room for the old files and one new one.
+    const std::string size = "size=" + std::to_string(kChunk * kChunksPerFile * 5 / 2 + kChunk * 8);
+    const auto mounted = temp_.Path() / "small";
+    fs::create_directory(mounted);
+    if (::mount("tmpfs", mounted.c_str(), "tmpfs", 0, size.c_str()) != 0) {
+        GTEST_SKIP() << "mounting a small file system here needs root and a mount namespace";
+    }
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount{mounted};
+    data_ = mounted / "data";
+    fs::create_directory(data_);
+    for (const auto kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        WriteOldFiles();
+        posix::PosixFileSystem files(kind);
+        auto begun = files.BeginChanges(data_.string());
+        ASSERT_TRUE(begun.changes);
+        const auto error = PrepareAll(*begun.changes, [](int) {});
+        EXPECT_EQ(error, (platform::FileError{(data_ / kUnitFiles[1]).string(),
+                                              "No space left on device"}));
+        begun.changes.reset();
+        EXPECT_EQ(State(), "old");
+        EXPECT_EQ(Names(), SortedUnitFiles());
     }
 }
 

@@ -32,10 +32,11 @@ struct PreparedFile {
 
     std::optional<FileError> PutInPlace() {
         if (InPlace()) {
-            if (const int error = RewriteInPlace(original.Get(), Staged(), backup.Get())) {
-                return ErrorFor(target.shownPath, error);
-            }
-            return std::nullopt;
+            const Rewritten done = RewriteInPlace(original.Get(), Staged(), backup.Get());
+            if (done.error == 0) return std::nullopt;
+            FileError error = ErrorFor(target.shownPath, done.error);
+            if (!done.restored) error.reason += " (its old content could not be put back)";
+            return error;
         }
         if (const int error = temporary->MoveOver(target.name)) {
             return ErrorFor(target.shownPath, error);

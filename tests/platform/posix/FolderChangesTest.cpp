@@ -124,6 +124,15 @@ std::optional<platform::FileError> PrepareAll(platform::FolderChanges& changes,
     return std::nullopt;
 }
 
+std::string ReadAll(const platform::FolderChanges& changes, std::string_view name) {
+    const auto opened = changes.OpenForReading(name);
+    if (!opened.reader) return opened.error->Describe();
+    std::string bytes;
+    char buffer[1 << 16];
+    while (const std::size_t got = opened.reader->Read(buffer).count) bytes.append(buffer, got);
+    return bytes;
+}
+
 TEST_F(FolderChangesTest, NothingChangesUntilTheSetIsPutInPlaceInTheOrderPrepared) {
     for (const auto kind : kKinds) {
         SCOPED_TRACE(KindName(kind));
@@ -133,6 +142,10 @@ TEST_F(FolderChangesTest, NothingChangesUntilTheSetIsPutInPlaceInTheOrderPrepare
         ASSERT_TRUE(begun.changes) << begun.error->Describe();
         EXPECT_EQ(PrepareAll(*begun.changes, [](int) {}), std::nullopt);
         EXPECT_EQ(State(), "old");
+        // The set reads its folder's files as they are, by name without regard to case.
+        EXPECT_TRUE(begun.changes->IsFile("AUTOEXEC.BTF"));
+        EXPECT_FALSE(begun.changes->IsFile("autoexec.bat"));
+        EXPECT_EQ(ReadAll(*begun.changes, "S_psion.conf"), OldBytes(1));
         if (kind == posix::TemporaryFiles::UnnamedWhereSupported) {
             EXPECT_EQ(Names(), SortedUnitFiles());
         }

@@ -49,7 +49,11 @@ struct PreparedFile {
 
 namespace {
 
-bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM; }
+// The folder takes no new entry (no right to, immutable), or none of the
+// temporary name's length, though the file itself may be written.
+bool FolderRefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM || error == ENAMETOOLONG;
+}
 
 // Opens the original for a rewrite in place, checks it is still the file that
 // was resolved, and keeps a copy of its bytes outside the folder.

@@ -395,5 +395,18 @@ TEST_F(FolderChangesTest, AFileWhosePathIsNearTheLongestAPathMayBeIsSaved) {
     }
 }
 
+TEST_F(FolderChangesTest, AFileWhoseNameIsNearTheLongestANameMayBeIsSaved) {
+    // Too long for a temporary name made from it, so it is rewritten in place.
+    const auto file = temp_.Write("data/" + std::string(NAME_MAX - 3, 'n'), "old");
+    for (const auto kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        posix::PosixFileSystem files(kind);
+        EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+        EXPECT_EQ(ReadBytes(file), "new");
+        fs::resize_file(file, 0);
+        EXPECT_EQ(Names(), std::vector<std::string>{file.filename().string()});
+    }
+}
+
 }  // namespace
 }  // namespace psion::testing

@@ -10,5 +10,6 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \
     wine wine64 \
+    acl attr \
     librsvg2-bin icoutils \
     "$@"

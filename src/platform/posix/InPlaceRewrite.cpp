@@ -67,10 +67,10 @@ int CopyBytes(int from, int to, off_t length) {
     return 0;
 }
 
-int RewriteInPlace(int target, int source, int backup) {
+Rewritten RewriteInPlace(int target, int source, int backup) {
     const int error = WriteOver(target, source);
-    if (error != 0) WriteOver(target, backup);
-    return error;
+    if (error == 0) return {};
+    return {error, WriteOver(target, backup) == 0};
 }
 
 }  // namespace psion::posix

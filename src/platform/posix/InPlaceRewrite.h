@@ -13,7 +13,11 @@ int CopyBytes(int from, int to, off_t length);
 // so the file keeps its inode, and with it its owner, group, mode, ACL,
 // attributes and other names (hard links). target is cut to source's length
 // and flushed. When that fails, backup (the target's bytes from before) is
-// written back the same way. 0 or the errno of the failed write.
-int RewriteInPlace(int target, int source, int backup);
+// written back the same way.
+struct Rewritten {
+    int error = 0;         // 0, or the errno of the failed write
+    bool restored = true;  // false when the old bytes could not be put back either
+};
+Rewritten RewriteInPlace(int target, int source, int backup);
 
 }  // namespace psion::posix

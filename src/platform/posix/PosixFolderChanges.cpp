@@ -32,10 +32,11 @@ struct PreparedFile {
 
     std::optional<FileError> PutInPlace() {
         if (InPlace()) {
-            if (const int error = RewriteInPlace(original.Get(), Staged(), backup.Get())) {
-                return ErrorFor(target.shownPath, error);
-            }
-            return std::nullopt;
+            const Rewritten done = RewriteInPlace(original.Get(), Staged(), backup.Get());
+            if (done.error == 0) return std::nullopt;
+            FileError error = ErrorFor(target.shownPath, done.error);
+            if (!done.restored) error.reason += " (its old content could not be put back)";
+            return error;
         }
         if (const int error = temporary->MoveOver(target.name)) {
             return ErrorFor(target.shownPath, error);
@@ -48,7 +49,11 @@ struct PreparedFile {
 
 namespace {
 
-bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM; }
+// The folder takes no new entry (no right to, immutable), or none of the
+// temporary name's length, though the file itself may be written.
+bool FolderRefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM || error == ENAMETOOLONG;
+}
 
 // Opens the original for a rewrite in place, checks it is still the file that
 // was resolved, and keeps a copy of its bytes outside the folder.

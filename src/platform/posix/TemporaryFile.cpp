@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -68,6 +69,12 @@ Descriptor ScratchFileIn(const std::string& folder) {
 
 TemporaryFile::TemporaryFile(int folder, std::string fileName, TemporaryFiles kind, mode_t mode)
     : folder_(folder), fileName_(std::move(fileName)) {
+    // An unnamed file, too, is named before it is moved over the file.
+    const long longest = ::fpathconf(folder_, _PC_NAME_MAX);
+    if (NextName().size() + 2 > static_cast<std::size_t>(longest > 0 ? longest : NAME_MAX)) {
+        creationError_ = ENAMETOOLONG;
+        return;
+    }
     if (kind == TemporaryFiles::UnnamedWhereSupported && CanNameUnnamedFiles()) {
         fd_ = Descriptor(::openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
         if (fd_.Valid()) {

@@ -151,7 +151,7 @@ TEST_F(PosixFileSystemTest, AFolderPathThroughAFileCannotBeWritten) {
     temp_.Write("plain", "not a folder");
     const auto error = files_.ReplaceAll(PathOf("plain/inner.txt"), "x");
     ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->path, PathOf("plain"));
+    EXPECT_EQ(error->path, PathOf("plain/inner.txt"));
     EXPECT_EQ(error->reason, "Not a directory");
     EXPECT_EQ(ReadBytes(temp_.Path() / "plain"), "not a folder");
     EXPECT_EQ(EntriesInFolder(), 1);

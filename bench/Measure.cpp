@@ -15,15 +15,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "MonotonicClock.h"
+
 extern char** environ;
 
 namespace {
 
-std::int64_t MonotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+using psion::bench::MonotonicNs;
 
 std::int64_t Ns(const timeval& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_usec * 1000;

@@ -24,15 +24,13 @@
 #include "platform/posix/ScriptCommand.h"
 #include "transfer/ScriptLauncher.h"
 
+#include "MonotonicClock.h"
+
 extern char** environ;
 
 namespace {
 
-std::int64_t MonotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+using psion::bench::MonotonicNs;
 
 // Looks for the marker every 200 microseconds: finer than either side's spread.
 bool WaitForMarker(const char* marker) {

@@ -18,6 +18,7 @@
 #include "platform/posix/ScopedEnv.h"
 #include "platform/posix/ScriptCommand.h"
 #include "support/NativePlatform.h"
+#include "support/ScopedWorkingFolder.h"
 #include "support/TempDir.h"
 #include "support/TestScripts.h"
 #include "transfer/ScriptLauncher.h"
@@ -44,20 +45,6 @@ bool WaitForLines(const fs::path& file, std::size_t count,
     }
     return true;
 }
-
-// Runs the test in another working folder and goes back afterwards.
-class ScopedWorkingFolder {
-  public:
-    explicit ScopedWorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~ScopedWorkingFolder() { fs::current_path(previous_); }
-    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
-    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
-
-  private:
-    fs::path previous_;
-};
 
 // Which of the two starts a case goes through: one the caller waits for, as
 // Receive does, or one that runs on by itself, as Send does.

@@ -18,6 +18,7 @@
 #include "platform/posix/wine/TestWinePrefix.h"
 #include "platform/posix/wine/VirtualDisplay.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedWorkingFolder.h"
 #include "support/TempDir.h"
 #include "support/TestScripts.h"
 #include "transfer/ScriptLauncher.h"
@@ -46,20 +47,6 @@ std::string ProcessName(platform::ProcessId id) {
     std::getline(comm, name);
     return name;
 }
-
-// Runs the test in another working folder and goes back afterwards.
-class ScopedWorkingFolder {
-  public:
-    explicit ScopedWorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~ScopedWorkingFolder() { fs::current_path(previous_); }
-    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
-    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
-
-  private:
-    fs::path previous_;
-};
 
 // Plain batch files, as a unit's own are, in a folder of their own on drive
 // C: of the shared prefix; the program is started from an empty working

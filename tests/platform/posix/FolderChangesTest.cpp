@@ -1,137 +1,20 @@
 // A set of changes to one folder: prepared whole, then put in place; all or
-// nothing across failures, kills and requests to end the program.
-#include <fcntl.h>
+// nothing across failures, a full disk, a folder moved meanwhile and long names.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "platform/posix/PosixFileSystem.h"
-#include "support/ChildProcess.h"
+#include "platform/FolderChanges.h"
+#include "platform/posix/FolderChangesFixture.h"
 #include "support/FileSizeLimit.h"
-#include "support/TempDir.h"
 
 namespace psion::testing {
 namespace {
-
-namespace fs = std::filesystem;
-
-const std::vector<std::string> kUnitFiles = {"autoexec.btf", "s_psion.conf", "r_psion.conf"};
-constexpr std::size_t kChunk = 64 << 10;
-constexpr int kChunksPerFile = 64;  // 4 MiB files
-
-const posix::TemporaryFiles kKinds[] = {posix::TemporaryFiles::UnnamedWhereSupported,
-                                        posix::TemporaryFiles::Named};
-
-const char* KindName(posix::TemporaryFiles kind) {
-    return kind == posix::TemporaryFiles::Named ? "named" : "unnamed";
-}
-
-// The large old content of each unit file, different for each.
-std::string OldBytes(std::size_t index) {
-    return std::string(kChunk * kChunksPerFile / 2, static_cast<char>('a' + index));
-}
-
-std::string NewChunk(std::size_t index) {
-    return std::string(kChunk, static_cast<char>('A' + index));
-}
-
-std::string NewBytes(std::size_t index) {
-    return std::string(kChunk * kChunksPerFile, static_cast<char>('A' + index));
-}
-
-class FolderChangesTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        data_ = temp_.Path() / "data";
-        fs::create_directory(data_);
-    }
-    // The old files; the receive file also has a name outside the folder, so
-    // that it is rewritten in place.
-    void WriteOldFiles() {
-        for (std::size_t i = 0; i < kUnitFiles.size(); ++i) {
-            std::ofstream(data_ / kUnitFiles[i], std::ios::binary) << OldBytes(i);
-        }
-        fs::remove(SecondName());
-        fs::create_hard_link(data_ / kUnitFiles[2], SecondName());
-    }
-    fs::path SecondName() const { return data_.parent_path() / "receive-too"; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(data_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    static std::vector<std::string> SortedUnitFiles() {
-        auto names = kUnitFiles;
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    // "old", "new" or "mixed", from the bytes of the three files.
-    std::string State() const {
-        int old = 0;
-        int fresh = 0;
-        for (std::size_t i = 0; i < kUnitFiles.size(); ++i) {
-            const std::string bytes = ReadBytes(data_ / kUnitFiles[i]);
-            if (bytes == OldBytes(i)) ++old;
-            if (bytes == NewBytes(i)) ++fresh;
-        }
-        if (ReadBytes(SecondName()) != ReadBytes(data_ / kUnitFiles[2])) {
-            return "split";
-        }
-        return old == 3 ? "old" : fresh == 3 ? "new" : "mixed";
-    }
-
-    TempDir temp_;
-    fs::path data_;
-};
-
-// Prepares the new content of one file in chunks, calling afterChunk(n) after
-// the n-th chunk written in all.
-std::optional<platform::FileError> PrepareOne(platform::FolderChanges& changes, std::size_t index,
-                                              int& written,
-                                              const std::function<void(int)>& afterChunk) {
-    const std::string chunk = NewChunk(index);
-    return changes.Prepare(kUnitFiles[index], [&](platform::FileWriter& out) {
-        for (int c = 0; c < kChunksPerFile; ++c) {
-            if (auto failed = out.Write(chunk)) return failed;
-            afterChunk(++written);
-        }
-        return std::optional<platform::FileError>();
-    });
-}
-
-std::optional<platform::FileError> PrepareAll(platform::FolderChanges& changes,
-                                              const std::function<void(int)>& afterChunk) {
-    int written = 0;
-    for (std::size_t i = 0; i < kUnitFiles.size(); ++i) {
-        if (auto error = PrepareOne(changes, i, written, afterChunk)) return error;
-    }
-    return std::nullopt;
-}
-
-std::string ReadAll(const platform::FolderChanges& changes, std::string_view name) {
-    const auto opened = changes.OpenForReading(name);
-    if (!opened.reader) return opened.error->Describe();
-    std::string bytes;
-    char buffer[1 << 16];
-    while (const std::size_t got = opened.reader->Read(buffer).count) bytes.append(buffer, got);
-    return bytes;
-}
 
 TEST_F(FolderChangesTest, NothingChangesUntilTheSetIsPutInPlaceInTheOrderPrepared) {
     for (const auto kind : kKinds) {
@@ -226,118 +109,6 @@ TEST_F(FolderChangesTest, NoRoomForTheSecondFileChangesNoFile) {
         EXPECT_EQ(State(), "old");
         EXPECT_EQ(Names(), SortedUnitFiles());
     }
-}
-
-// Waits for one byte from the pipe; false at its end or after the time limit.
-bool Await(int pipe) {
-    pollfd ready{pipe, POLLIN, 0};
-    char byte = 0;
-    return ::poll(&ready, 1, 60000) == 1 && ::read(pipe, &byte, 1) == 1;
-}
-
-TEST_F(FolderChangesTest, ASaveKilledWhilePreparingLeavesTheOldFilesAndNoTemporaryFile) {
-    const int total = 3 * kChunksPerFile;
-    const int killPoints[] = {1,
-                              2,
-                              kChunksPerFile - 1,
-                              kChunksPerFile,
-                              kChunksPerFile + 1,
-                              2 * kChunksPerFile - 7,
-                              2 * kChunksPerFile + 1,
-                              total - 1,
-                              total};
-    for (const auto kind : kKinds) {
-        for (const int point : killPoints) {
-            SCOPED_TRACE(std::string(KindName(kind)) + ", after chunk " + std::to_string(point));
-            WriteOldFiles();
-            int reached[2];
-            ASSERT_EQ(::pipe(reached), 0);
-            const pid_t saver = ::fork();
-            if (saver == 0) {
-                posix::PosixFileSystem files(kind);
-                auto begun = files.BeginChanges(data_.string());
-                const auto stop = [&] {
-                    [[maybe_unused]] const auto told = ::write(reached[1], "k", 1);
-                    for (;;) ::pause();
-                };
-                PrepareAll(*begun.changes, [&](int written) {
-                    if (written == point && point < total) stop();
-                });
-                stop();  // every file prepared, none put in place
-            }
-            ::close(reached[1]);
-            const bool stopped = Await(reached[0]);
-            ::close(reached[0]);
-            ::kill(saver, SIGKILL);
-            ::waitpid(saver, nullptr, 0);
-            ASSERT_TRUE(stopped);
-
-            EXPECT_EQ(State(), "old");
-            if (kind == posix::TemporaryFiles::Named) {
-                // What a kill leaves, the next Save removes.
-                posix::PosixFileSystem files(kind);
-                auto begun = files.BeginChanges(data_.string());
-                ASSERT_TRUE(begun.changes);
-                EXPECT_EQ(PrepareAll(*begun.changes, [](int) {}), std::nullopt);
-                EXPECT_EQ(begun.changes->PutInPlace().error, std::nullopt);
-                EXPECT_EQ(State(), "new");
-            }
-            EXPECT_EQ(Names(), SortedUnitFiles());
-        }
-    }
-}
-
-TEST_F(FolderChangesTest, RequestsToEndArriveOnlyOnceEveryFileIsInPlace) {
-    const int signals[] = {SIGTERM, SIGHUP, SIGINT};
-    // How long putting the files in place takes here, only to spread the points.
-    std::chrono::nanoseconds placing{};
-    constexpr int kRounds = 16;
-    std::vector<std::string> outcomes;
-    for (int round = -1; round < kRounds; ++round) {
-        const int signal = signals[(round + 3) % 3];
-        SCOPED_TRACE("round " + std::to_string(round) + ", signal " + std::to_string(signal));
-        WriteOldFiles();
-        int progress[2];
-        ASSERT_EQ(::pipe(progress), 0);
-        const pid_t saver = ::fork();
-        if (saver == 0) {
-            for (const int s : signals) ::signal(s, SIG_DFL);
-            sigset_t none;
-            sigemptyset(&none);
-            ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            posix::PosixFileSystem files;
-            auto begun = files.BeginChanges(data_.string());
-            if (!begun.changes || PrepareAll(*begun.changes, [](int) {})) ::_exit(3);
-            [[maybe_unused]] auto told = ::write(progress[1], "p", 1);
-            const auto placed = begun.changes->PutInPlace();
-            told = ::write(progress[1], placed.error ? "e" : "d", 1);
-            for (;;) ::pause();
-        }
-        ::close(progress[1]);
-        ASSERT_TRUE(Await(progress[0]));
-        const auto start = std::chrono::steady_clock::now();
-        if (round < 0) {
-            EXPECT_TRUE(Await(progress[0]));
-            placing = std::chrono::steady_clock::now() - start;
-        } else {
-            const auto wait = placing * round / (kRounds - 4);
-            while (std::chrono::steady_clock::now() - start < wait) {
-            }
-        }
-        ::kill(saver, round < 0 ? SIGKILL : signal);
-        int status = 0;
-        ::waitpid(saver, &status, 0);
-        ::close(progress[0]);
-        if (round >= 0) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        }
-        const std::string state = State();
-        EXPECT_TRUE(state == "old" || state == "new") << state;
-        EXPECT_EQ(Names(), SortedUnitFiles());
-        outcomes.push_back(state);
-    }
-    // The points spread over the whole Save: some before it, most during or after.
-    EXPECT_NE(std::count(outcomes.begin(), outcomes.end(), "new"), 0);
 }
 
 TEST_F(FolderChangesTest, AFolderRenamedAndReplacedByALinkDuringASetGetsTheWholeSet) {

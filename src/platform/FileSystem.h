@@ -37,7 +37,7 @@ class FileSystem {
         if (separator == std::string::npos) return FileError{path, "No folder in the path"};
         BegunChanges begun = BeginChanges(path.substr(0, separator));
         // The file is what the caller asked for, so the failure names it.
-        if (begun.error) return FileError{path, begun.error->reason};
+        if (begun.error) return FileError{NameInMessages(path), begun.error->reason};
         if (auto error = begun.changes->Prepare(std::string_view(path).substr(separator + 1),
                                                 writeContent)) {
             return error;
@@ -48,6 +48,10 @@ class FileSystem {
     std::optional<FileError> ReplaceAll(const std::string& path, std::string_view bytes) {
         return Replace(path, [bytes](FileWriter& file) { return file.Write(bytes); });
     }
+
+  protected:
+    // How failures name a file of that path: as the system names it.
+    virtual std::string NameInMessages(const std::string& path) const { return path; }
 };
 
 }  // namespace psion::platform

@@ -23,15 +23,8 @@ platform::BegunChanges PosixFileSystem::BeginChanges(const std::string& folderPa
     return BeginFolderChanges(MapToNativePath(folderPath), temporaryFiles_);
 }
 
-std::optional<platform::FileError> PosixFileSystem::Replace(
-    const std::string& path, const platform::ContentWriter& writeContent) {
-    const auto separator = path.find_last_of("\\/");
-    if (separator == std::string::npos) return FileSystem::Replace(path, writeContent);
-    const platform::BegunChanges begun = BeginChanges(path.substr(0, separator));
-    if (begun.error) return platform::FileError{MapToNativePath(path), begun.error->reason};
-    const std::string_view name = std::string_view(path).substr(separator + 1);
-    if (auto error = begun.changes->Prepare(name, writeContent)) return error;
-    return begun.changes->PutInPlace().error;
+std::string PosixFileSystem::NameInMessages(const std::string& path) const {
+    return MapToNativePath(path);
 }
 
 }  // namespace psion::posix

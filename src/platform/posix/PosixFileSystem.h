@@ -15,10 +15,9 @@ class PosixFileSystem : public platform::FileSystem {
     bool IsFile(const std::string& path) const override;
     platform::OpenedFile OpenForReading(const std::string& path) const override;
     platform::BegunChanges BeginChanges(const std::string& folderPath) override;
-    // A set of one file, as the interface's; a folder that cannot be held is
-    // reported on the file, which is what could not be written.
-    std::optional<platform::FileError> Replace(
-        const std::string& path, const platform::ContentWriter& writeContent) override;
+
+  protected:
+    std::string NameInMessages(const std::string& path) const override;
 
   private:
     TemporaryFiles temporaryFiles_;

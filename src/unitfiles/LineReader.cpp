@@ -30,6 +30,7 @@ bool LineReader::Refill() {
     }
     pos_ = 0;
     end_ = read.count;
+    nextTextKnown_ = false;
     if (skipNextLf_ && buffer_[0] == '\n') pos_ = 1;
     skipNextLf_ = false;
     nextCr_ = FindFrom('\r', pos_);
@@ -71,6 +72,36 @@ bool LineReader::Next(LinePiece& piece) {
         }
     }
     return true;
+}
+
+std::string_view LineReader::TakeCrLfLinesWithout(std::string_view text) {
+    if (lineOpen_ || pos_ == end_) return {};
+    const std::string_view rest(buffer_.get() + pos_, end_ - pos_);
+    // Lines are taken up to the one that holds the text, or to the end of the
+    // buffer. Where the text is found is kept, so that a file whose lines do not
+    // qualify is not searched again for every line.
+    if (!textSearch_) textSearch_.emplace(text.begin(), text.end());
+    if (!nextTextKnown_ || nextText_ < pos_) {
+        const auto found = (*textSearch_)(rest.begin(), rest.end()).first;
+        nextText_ = pos_ + static_cast<std::size_t>(found - rest.begin());
+        nextTextKnown_ = true;
+    }
+    const std::size_t textAt = nextText_ - pos_;
+    std::size_t taken = 0;
+    for (;;) {
+        if (nextCr_ < pos_ + taken) nextCr_ = FindFrom('\r', pos_ + taken);
+        if (nextLf_ < pos_ + taken) nextLf_ = FindFrom('\n', pos_ + taken);
+        const std::size_t cr = nextCr_ - pos_;
+        // The line must end in CR LF within the buffer, before the text starts,
+        // with no LF of its own before the CR.
+        if (cr >= textAt || cr + 1 >= rest.size() || rest[cr + 1] != '\n' ||
+            nextLf_ - pos_ != cr + 1) {
+            break;
+        }
+        taken = cr + 2;
+    }
+    pos_ += taken;
+    return rest.substr(0, taken);
 }
 
 bool LineReader::NextLine(std::string& line) {

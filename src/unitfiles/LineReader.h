@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,13 @@ class LineReader {
     // The whole next line, without its line end; false when there is none.
     bool NextLine(std::string& line);
 
+    // At the start of a line, hands out as they are the complete lines already
+    // in the buffer that each end in CR LF, hold no other CR or LF and do not
+    // contain `text`, and moves past them; empty when there are none. This
+    // spares a caller who changes only lines holding a text the work per line;
+    // it passes the same text at every call, and the text outlives the reader.
+    std::string_view TakeCrLfLinesWithout(std::string_view text);
+
     const std::optional<platform::FileError>& Error() const { return error_; }
 
   private:
@@ -50,6 +58,10 @@ class LineReader {
     bool atEnd_ = false;
     bool lineOpen_ = false;    // bytes of a line were handed out without its end
     bool skipNextLf_ = false;  // a read ended on CR, whose LF may start the next read
+    // For TakeCrLfLinesWithout: a search that skips ahead, and where its text starts next.
+    std::optional<std::boyer_moore_horspool_searcher<std::string_view::const_iterator>> textSearch_;
+    std::size_t nextText_ = 0;
+    bool nextTextKnown_ = false;  // whether nextText_ holds for this buffer
     std::optional<platform::FileError> error_;
 };
 

@@ -83,8 +83,15 @@ std::optional<platform::FileError> CopyPatched(platform::FileReader& file,
     OutputBuffer out(replacement);
     SerialLinePatcher patcher(out, std::move(upperPort));
     LinePiece piece;
-    while (lines.Next(piece)) {
-        if (auto error = patcher.Add(piece)) return error;
+    std::optional<platform::FileError> error;
+    for (;;) {
+        // Most lines stay as they are; they are copied a buffer at a time.
+        if (patcher.CopyUnchangedLines(lines, error)) {
+            if (error) return error;
+            continue;
+        }
+        if (!lines.Next(piece)) break;
+        if ((error = patcher.Add(piece))) return error;
     }
     if (lines.Error()) return lines.Error();
     return out.Flush();

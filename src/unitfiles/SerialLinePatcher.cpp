@@ -69,6 +69,14 @@ std::optional<platform::FileError> SerialLinePatcher::Add(const LinePiece& piece
     return piece.endsLine ? EndLine() : std::nullopt;
 }
 
+bool SerialLinePatcher::CopyUnchangedLines(LineReader& lines,
+                                           std::optional<platform::FileError>& error) {
+    const std::string_view unchanged = lines.TakeCrLfLinesWithout(kSerialLineMark);
+    if (unchanged.empty()) return false;
+    error = out_.Append(unchanged);
+    return true;
+}
+
 // Overwrites the characters after the first colon, one for one, without
 // changing the line's length. A line with no port field stays as it is.
 std::optional<platform::FileError> SerialLinePatcher::EndLine() {

@@ -43,6 +43,10 @@ class SerialLinePatcher {
 
     std::optional<platform::FileError> Add(const LinePiece& piece);
 
+    // Copies the lines at the reader's position that stay as they are (CR LF
+    // lines that are no serial line) in one piece; false when there were none.
+    bool CopyUnchangedLines(LineReader& lines, std::optional<platform::FileError>& error);
+
   private:
     std::optional<platform::FileError> EndLine();
 

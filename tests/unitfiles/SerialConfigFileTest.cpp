@@ -131,6 +131,12 @@ TEST_F(SerialConfigFileTest, LineEndsAreWrittenAsCrLfAndEmptyLinesKept) {
               "a\r\nb\r\nserial1=directserial port:COM3\r\n");
     EXPECT_EQ(Patched("\r\n\r\nx\r\n\r\n"), "\r\n\r\nx\r\n\r\n");
     EXPECT_EQ(Patched("\r\r\n\n"), "\r\n\r\n\r\n");
+    // Lines ending in CR LF beside lines that do not, and a CR or LF inside a
+    // CR LF line, around serial lines.
+    EXPECT_EQ(Patched("a\r\nb\nc\r\nd\re\r\nserial1=directserial port:COM1\r\nf\ng\r\n"),
+              "a\r\nb\r\nc\r\nd\r\ne\r\nserial1=directserial port:COM3\r\nf\r\ng\r\n");
+    EXPECT_EQ(Patched("x\r\nserial1=directserial\nport:COM1\r\nserial1=directserial port:C\r\r\n"),
+              "x\r\nserial1=directserial\r\nport:COM1\r\nserial1=directserial port:C\r\n\r\n");
 }
 
 TEST_F(SerialConfigFileTest, AnEmptyFileStaysEmpty) {

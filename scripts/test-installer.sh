@@ -43,9 +43,9 @@ scripts/check-windows-program.sh "$version" "$unpacked/psion-interface.exe" \
 
 # The MSI, as msiexec reads it. msiinfo writes a table's binary streams into the current
 # folder, so it runs in the scratch folder.
-msi=$(realpath "$msi")
+msi_file=$(realpath "$msi")
 msiinfo() { (cd "$unpacked" && command msiinfo "$@"); }
-property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F '\t' -v name="$1" '$1 == name { print $2 }'; }
+property() { msiinfo export "$msi_file" Property | tr -d '\r' | awk -F '\t' -v name="$1" '$1 == name { print $2 }'; }
 upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' cmake/psion-interface.wxs.in | cut -d'"' -f2)
 [ "$(property UpgradeCode)" = "{$upgrade_code}" ] || fail "the MSI's upgrade code is not $upgrade_code"
 [ "$(property ProductVersion)" = "$version" ] || fail "the MSI's version is not $version"
@@ -53,8 +53,8 @@ upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' cmake/psion-interface.wxs.in | cut 
 [ "$(property Manufacturer)" = "Kelvo Data Systems" ] || fail "the MSI names no publisher"
 [ "$(property ALLUSERS)" = "1" ] || fail "the MSI does not install per machine"
 icon=$(property ARPPRODUCTICON)
-[ -n "$icon" ] && msiinfo export "$msi" Icon | grep -q "^$icon" || fail "the MSI gives no icon to its entry"
-files=$(msiinfo export "$msi" File | tail -n +4 | cut -f3 | tr -d '\r')
+[ -n "$icon" ] && msiinfo export "$msi_file" Icon | grep -q "^$icon" || fail "the MSI gives no icon to its entry"
+files=$(msiinfo export "$msi_file" File | tail -n +4 | cut -f3 | tr -d '\r')
 [ "$files" = "psion-interface.exe" ] || fail "the MSI holds more or less than psion-interface.exe: $files"
 echo "test-installer: the MSI installs psion-interface.exe per machine, version $version, upgrade code $upgrade_code"
 

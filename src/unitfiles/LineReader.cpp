@@ -1,6 +1,7 @@
 #include "unitfiles/LineReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace psion::unitfiles {
@@ -9,6 +10,22 @@ LineReader::LineReader(platform::FileReader& source, std::size_t bufferSize)
     : source_(source),
       buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1))),
       capacity_(std::max<std::size_t>(bufferSize, 1)) {}
+
+namespace {
+
+// Whether any of the eight bytes there is a CR or an LF.
+bool HoldsLineEnd(const char* bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const std::uint64_t cr = word ^ (kOnes * '\r');
+    const std::uint64_t lf = word ^ (kOnes * '\n');
+    // A byte of x is zero exactly where (x - 1) borrows into its high bit while x's is clear.
+    return (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+}
+
+}  // namespace
 
 std::size_t LineReader::FindFrom(char wanted, std::size_t from) const {
     const void* found = std::memchr(buffer_.get() + from, wanted, end_ - from);
@@ -87,18 +104,19 @@ std::string_view LineReader::TakeCrLfLinesWithout(std::string_view text) {
         nextTextKnown_ = true;
     }
     const std::size_t textAt = nextText_ - pos_;
+    // Each line must end in CR LF within the buffer, before the text starts,
+    // and hold no other CR or LF. Eight bytes at a time are passed over while
+    // they hold neither.
     std::size_t taken = 0;
+    std::size_t at = 0;
     for (;;) {
-        if (nextCr_ < pos_ + taken) nextCr_ = FindFrom('\r', pos_ + taken);
-        if (nextLf_ < pos_ + taken) nextLf_ = FindFrom('\n', pos_ + taken);
-        const std::size_t cr = nextCr_ - pos_;
-        // The line must end in CR LF within the buffer, before the text starts,
-        // with no LF of its own before the CR.
-        if (cr >= textAt || cr + 1 >= rest.size() || rest[cr + 1] != '\n' ||
-            nextLf_ - pos_ != cr + 1) {
+        while (at + 8 <= textAt && !HoldsLineEnd(rest.data() + at)) at += 8;
+        while (at < textAt && rest[at] != '\r' && rest[at] != '\n') ++at;
+        if (at >= textAt || rest[at] != '\r' || at + 1 >= rest.size() || rest[at + 1] != '\n') {
             break;
         }
-        taken = cr + 2;
+        at += 2;
+        taken = at;
     }
     pos_ += taken;
     return rest.substr(0, taken);

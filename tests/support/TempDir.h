@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace psion::testing {
 
@@ -24,5 +25,8 @@ class TempDir {
 };
 
 std::string ReadBytes(const std::filesystem::path& file);
+
+// The names of what a folder holds, in sorted order.
+std::vector<std::string> SortedNames(const std::filesystem::path& folder);
 
 }  // namespace psion::testing

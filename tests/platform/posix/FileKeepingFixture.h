@@ -79,14 +79,7 @@ class FileKeepingTest : public ::testing::Test {
         EXPECT_EQ(::chmod(file.c_str(), mode), 0);
         return file;
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(data_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return SortedNames(data_); }
 
     TempDir temp_;
     fs::path data_;

@@ -59,14 +59,7 @@ class FolderChangesTest : public ::testing::Test {
         fs::create_hard_link(data_ / kUnitFiles[2], SecondName());
     }
     fs::path SecondName() const { return data_.parent_path() / "receive-too"; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(data_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return SortedNames(data_); }
     static std::vector<std::string> SortedUnitFiles() {
         auto names = kUnitFiles;
         std::sort(names.begin(), names.end());

@@ -9,5 +9,5 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     g++-mingw-w64-x86-64-posix \
     googletest \
     wine wine64 \
-    icoutils wixl osslsigncode openssl \
+    icoutils wixl msitools osslsigncode openssl \
     "$@"

@@ -36,7 +36,20 @@ if [ -n "${PSION_SIGN_PKCS12:-}" ]; then
 fi
 mkdir -p "$out"
 msi=$out/psion-interface-$version-win64.msi
+msi_path=$(realpath -m "$msi")
 wixl --arch x64 --define "ProductVersion=$version" --output "$msi" "$work/psion-interface.wxs"
+# Every build has a new product code. The MajorUpgrade rows replace only older versions,
+# so a rebuilt MSI of the same version would install beside the first, a second entry.
+# One more row replaces the same version too: from and up to this version, both ends
+# included (256 + 512), keeping the features (1). wixl cannot write it (it drops
+# IncludeMaximum), so it goes in here, before the MSI is signed.
+upgrade_code=$(cd "$work" && msiinfo export "$msi_path" Property | tr -d '\r' |
+    awk -F '\t' '$1 == "UpgradeCode" { print $2 }')
+[ -n "$upgrade_code" ] || {
+    echo "make-msi: $msi has no upgrade code" >&2
+    exit 1
+}
+msibuild "$msi" -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMin\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', '$version', 769, 'WIX_UPGRADE_DETECTED')"
 if [ -n "${PSION_SIGN_PKCS12:-}" ]; then
     "$here/sign-windows.sh" "$msi"
 fi

@@ -7,20 +7,17 @@
 # With PSION_SIGN_PKCS12 (the vendor's PKCS#12 file) and PSION_SIGN_PASSWORD set, every
 # shipped Windows file is Authenticode-signed (scripts/sign-windows.sh): both programs
 # before they are packed, the installer's uninstaller, the installer and the MSI.
-# PSION_SIGN_TIMESTAMP_URL, when set, names the time-stamp server.
+# PSION_SIGN_TIMESTAMP_URL names the time-stamp server; without it nothing is built
+# unless PSION_SIGN_NO_TIMESTAMP=1 allows signatures without a time-stamp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ -n "${PSION_SIGN_PKCS12:-}" ]; then
-    [ -n "${PSION_SIGN_PASSWORD+set}" ] || {
-        echo "package-windows: PSION_SIGN_PKCS12 is set, PSION_SIGN_PASSWORD is not" >&2
-        exit 1
-    }
-    [ -r "$PSION_SIGN_PKCS12" ] || {
-        echo "package-windows: cannot read the certificate $PSION_SIGN_PKCS12" >&2
-        exit 1
-    }
-    echo "package-windows: signing with $PSION_SIGN_PKCS12${PSION_SIGN_TIMESTAMP_URL:+, time-stamped by $PSION_SIGN_TIMESTAMP_URL}"
+    # Refused here, before the build, on the settings that the signing step would refuse.
+    scripts/sign-windows.sh --check
+    stamp=", without a time-stamp (PSION_SIGN_NO_TIMESTAMP=1)"
+    [ -z "${PSION_SIGN_TIMESTAMP_URL:-}" ] || stamp=", time-stamped by $PSION_SIGN_TIMESTAMP_URL"
+    echo "package-windows: signing with $PSION_SIGN_PKCS12$stamp"
 else
     echo "package-windows: no certificate (PSION_SIGN_PKCS12 is not set): the files are not signed"
 fi

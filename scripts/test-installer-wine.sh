@@ -2,8 +2,9 @@
 # The Windows installer and MSI under Wine; run by scripts/test-installer.sh on a virtual
 # X server, with WINEPREFIX naming a fresh prefix of its own, PSION_VERSION,
 # PSION_INSTALLER and PSION_MSI, the same rebuilt with a higher version in
-# PSION_HIGHER_VERSION, PSION_HIGHER_INSTALLER and PSION_HIGHER_MSI, and
-# PSION_TEST_SIGN_CAFILE when the packages are signed.
+# PSION_HIGHER_VERSION, PSION_HIGHER_INSTALLER and PSION_HIGHER_MSI, the MSI rebuilt in
+# the same version in PSION_SAME_MSI, and PSION_TEST_SIGN_CAFILE when the packages are
+# signed.
 # - The installer with /S /AllUsers: the program under Program Files, the shortcut in the
 #   common Start menu, the uninstall entry under HKLM; the program starts from the
 #   shortcut; installed again, and then in the higher version, it leaves one entry, of
@@ -11,8 +12,9 @@
 # - With /S /CurrentUser the same under the user's AppData\Local\Programs, the user's
 #   Start menu and HKCU, and nothing for all users.
 # - The MSI with msiexec /i /qn: the program under Program Files, the shortcut and the
-#   product registered; a rebuilt MSI of a higher version replaces it, leaving one
-#   product; msiexec /x /qn removes it.
+#   product registered; an MSI rebuilt in the same version (a new product code) replaces
+#   it, leaving one product, the rebuilt one; so does one of a higher version; msiexec /x
+#   /qn removes it.
 # - The data folder stays byte for byte as it was after every install and uninstall.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -143,6 +145,12 @@ msi_install() {
     data_unchanged "installing $(basename "$msi")"
 }
 msi_install "$PSION_MSI" "$PSION_VERSION"
+first_product=$(products)
+
+# Rebuilt in the same version, it replaces the installed one rather than installing beside it.
+msi_install "$PSION_SAME_MSI" "$PSION_VERSION"
+[ "$(products)" != "$first_product" ] || fail "the MSI rebuilt in $PSION_VERSION left the first one registered"
+echo "test-installer: the MSI rebuilt in $PSION_VERSION replaced the installed one"
 
 # A rebuilt MSI with a higher version replaces the installed one (a major upgrade).
 msi_install "$PSION_HIGHER_MSI" "$PSION_HIGHER_VERSION"

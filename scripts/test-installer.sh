@@ -9,7 +9,8 @@
 #   installer, the MSI and the .exe in each ZIP verify against it (and, under Wine, the
 #   installed programs and the uninstaller the installer writes);
 # - under Wine, the installer for all users and only for the current user, and the MSI
-#   with msiexec, each updated to a rebuilt higher version (scripts/test-installer-wine.sh).
+#   with msiexec, each updated to a rebuilt higher version, and the MSI replaced by one
+#   rebuilt in the same version (scripts/test-installer-wine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -77,6 +78,9 @@ higher=$major.$minor.$((patch + 1))
 (cd build-win-release && cpack -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
     -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null)
 scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
+# And the MSI rebuilt in the same version: a new product code, as every build has.
+scripts/make-msi.sh build-win-release "$unpacked/same" >/dev/null
+export PSION_SAME_MSI=$unpacked/same/psion-interface-$version-win64.msi
 export PSION_HIGHER_VERSION=$higher
 export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
 export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi

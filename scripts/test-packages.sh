@@ -33,8 +33,9 @@ cmake --install build-deb --prefix "$staging" --component psion-setup-code >/dev
 scripts/test-deb.sh
 
 # Signed as the vendor signs a release, with a self-signed code-signing certificate made
-# for this run and thrown away after it; no time-stamp server (there is no network).
-scripts/apt-install-missing.sh openssl
+# for this run and thrown away after it; no time-stamp server (there is no network), so
+# the signatures are made without a time-stamp, which a release refuses unless asked.
+scripts/apt-install-missing.sh openssl osslsigncode
 export PSION_SIGN_PASSWORD
 PSION_SIGN_PASSWORD=$(openssl rand -hex 16)
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Psion Interface test signer" \
@@ -44,5 +45,8 @@ openssl pkcs12 -export -inkey "$certificate/key.pem" -in "$certificate/certifica
     -passout env:PSION_SIGN_PASSWORD -out "$certificate/signer.p12"
 export PSION_SIGN_PKCS12=$certificate/signer.p12
 export PSION_TEST_SIGN_CAFILE=$certificate/certificate.pem
+scripts/build-windows-release.sh
+scripts/test-signing.sh build-win-release/psion-interface.exe
+export PSION_SIGN_NO_TIMESTAMP=1
 scripts/package-windows.sh
 scripts/test-installer.sh

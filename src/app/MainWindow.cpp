@@ -1,9 +1,11 @@
 #include "app/MainWindow.h"
 
 #include <cstdint>
+#include <string>
 
 #include "app/ContactDialog.h"
 #include "app/MainForm.h"
+#include "app/SystemPathCandidates.h"
 #include "setup/SetupDialog.h"
 #include "transfer/TransferCommand.h"
 #include "unitfiles/SerialConfigFile.h"
@@ -46,8 +48,9 @@ void MainWindow::Load(platform::Window& window) {
     // Without a home drive the candidates start at the root; the program carries on with them.
     shared_.SystemPath = platform_.environment.Get("homedrive").value_or("");
     window.ClearList(kCombo1);
-    window.AddListEntry(kCombo1, shared_.SystemPath + "\\program files");
-    window.AddListEntry(kCombo1, shared_.SystemPath + "\\program files (x86)");
+    for (const std::string& entry : SystemPathCandidates(platform_.environment)) {
+        window.AddListEntry(kCombo1, entry);
+    }
     // Selecting raises the path choice, which sets the system path and refreshes the status.
     window.SelectListEntry(kCombo1, 1);
     window.BringToFront();

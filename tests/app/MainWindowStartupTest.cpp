@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,89 @@ TEST_F(MainWindowTest, PosixFolderAsHomeDriveShowsTheDemoUnit) {
     EXPECT_EQ(window.Text(kLbldest), "link -sTTY:A");
     EXPECT_EQ(window.Text(kLblComm), "COM1");
     EXPECT_EQ(window.Focus(), kSendButton);
+}
+
+// A home drive and the system drive as the environment gives them (nullopt:
+// not set), and the path list the start-up fills from them.
+struct PathListCase {
+    const char* name;
+    std::optional<std::string> homeDrive;
+    std::optional<std::string> systemDrive;
+    Lines entries;
+};
+
+class MainWindowPathListTest : public MainWindowTest,
+                               public ::testing::WithParamInterface<PathListCase> {};
+
+TEST_P(MainWindowPathListTest, OffersTheSystemDriveOnlyBesideAnotherDriveLetter) {
+    if (GetParam().homeDrive) environment_.Set("HOMEDRIVE", *GetParam().homeDrive);
+    if (GetParam().systemDrive) environment_.Set("SystemDrive", *GetParam().systemDrive);
+
+    auto& window = Start();
+
+    EXPECT_EQ(window.Entries(kCombo1), GetParam().entries);
+    EXPECT_EQ(window.SelectedIndex(kCombo1), 1);
+    EXPECT_EQ(shared_.SystemPath, GetParam().entries[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HomeAndSystemDrives, MainWindowPathListTest,
+    ::testing::Values(
+        PathListCase{"NetworkHomeDriveWithoutSystemDrive",
+                     "H:",
+                     std::nullopt,
+                     {"H:\\program files", "H:\\program files (x86)", "C:\\program files",
+                      "C:\\program files (x86)"}},
+        PathListCase{"NetworkHomeDriveAndSystemDriveC",
+                     "H:",
+                     "C:",
+                     {"H:\\program files", "H:\\program files (x86)", "C:\\program files",
+                      "C:\\program files (x86)"}},
+        PathListCase{"SystemDriveKeepsItsOwnSpelling",
+                     "h:",
+                     "d:",
+                     {"h:\\program files", "h:\\program files (x86)", "d:\\program files",
+                      "d:\\program files (x86)"}},
+        PathListCase{"HomeOnCWithWindowsOnD",
+                     "C:",
+                     "D:",
+                     {"C:\\program files", "C:\\program files (x86)", "D:\\program files",
+                      "D:\\program files (x86)"}},
+        PathListCase{
+            "SameDriveInAnotherCase", "c:", "C:", {"c:\\program files", "c:\\program files (x86)"}},
+        PathListCase{"HomeDriveCWithoutSystemDrive",
+                     "C:",
+                     std::nullopt,
+                     {"C:\\program files", "C:\\program files (x86)"}},
+        PathListCase{
+            "NoHomeDrive", std::nullopt, "C:", {"\\program files", "\\program files (x86)"}},
+        PathListCase{"EmptyHomeDrive", "", "C:", {"\\program files", "\\program files (x86)"}},
+        PathListCase{"PosixFolderAsHomeDrive",
+                     "/home/kelvo",
+                     std::nullopt,
+                     {"/home/kelvo\\program files", "/home/kelvo\\program files (x86)"}},
+        PathListCase{"FolderOnADriveAsHomeDrive",
+                     "H:\\users\\kelvo",
+                     "C:",
+                     {"H:\\users\\kelvo\\program files", "H:\\users\\kelvo\\program files (x86)"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, NetworkHomeDriveReachesTheUnitOnTheSystemDrive) {
+    environment_.Set("HOMEDRIVE", "H:");
+    environment_.Set("SystemDrive", "C:");
+    std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", temp_.Path(),
+                          std::filesystem::copy_options::recursive);
+
+    auto& window = Start();
+    // The start-up still picks the home drive's second path, where nothing is.
+    EXPECT_EQ(shared_.SystemPath, "H:\\program files (x86)");
+    EXPECT_EQ(window.Text(kLbltype), "No files");
+
+    ASSERT_TRUE(window.Choose(kCombo1, 3));
+    EXPECT_EQ(shared_.SystemPath, "C:\\program files (x86)");
+    EXPECT_EQ(window.Text(kLbltype), "MX Version");
+    EXPECT_EQ(window.Text(kLbldest), "link -sTTY:A");
+    EXPECT_EQ(window.Text(kLblComm), "COM1");
 }
 
 TEST_F(MainWindowTest, StartsWithTheOptionOffEveryControlEnabledAndTheVersionShown) {

@@ -73,6 +73,10 @@ class MainWindowUnderTest {
         : clock_(today) {
         environment_.Set("HOMEDRIVE", drive.AsHomeDrive());
     }
+    // A home drive given as its text, such as a Wine drive letter.
+    explicit MainWindowUnderTest(const std::string& homeDrive) : clock_({2026, 12, 7}) {
+        environment_.Set("HOMEDRIVE", homeDrive);
+    }
 
     // Builds, loads and shows the main window, as the program does at start.
     void Start() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/ContactForm.h"
 #include "app/MainForm.h"
 #include "app/MainWindowFixture.h"
@@ -73,21 +75,13 @@ TEST_F(MainWindowCommandsTest, SetupWithAUnitOpensTheSetupDialogModally) {
     EXPECT_TRUE(window.Click(kCheck1));  // input again once the dialog has closed
 }
 
-TEST_F(MainWindowCommandsTest, SetupOpensForAnEmptyReaderTypeToo) {
-    WriteUnit("rem ");
-    auto& window = Start();
-    ASSERT_EQ(window.Text(kLbltype), "");
-    windows.QueueModal([](headless::HeadlessWindow& dialog) { dialog.CloseBox(); });
+// Only the exact, case-sensitive "No files" refuses: an empty reader type, or
+// a unit whose rem line reads like the marker in other letters, is a unit.
+class SetupReaderTypeTest : public MainWindowCommandsTest,
+                            public ::testing::WithParamInterface<const char*> {};
 
-    ASSERT_TRUE(window.ClickMenu("mnuSetup"));
-
-    EXPECT_EQ(windows.ModalsShown().size(), 1u);
-    EXPECT_TRUE(prompt.Shown().empty());
-}
-
-TEST_F(MainWindowCommandsTest, NoFilesGuardComparesTheWholeTextWithLetterCase) {
-    // A unit whose rem line reads like the marker in other letters is a unit all the same.
-    WriteUnit("rem no files");
+TEST_P(SetupReaderTypeTest, AnyOtherReaderTypeOpensTheSetupDialog) {
+    WriteUnit(GetParam());
     auto& window = Start();
     windows.QueueModal([](headless::HeadlessWindow& dialog) { dialog.CloseBox(); });
 
@@ -97,33 +91,32 @@ TEST_F(MainWindowCommandsTest, NoFilesGuardComparesTheWholeTextWithLetterCase) {
     EXPECT_TRUE(prompt.Shown().empty());
 }
 
-TEST_F(MainWindowCommandsTest, FileExitClosesTheMainWindow) {
+INSTANTIATE_TEST_SUITE_P(EmptyAndOtherLetters, SetupReaderTypeTest,
+                         ::testing::Values("rem ", "rem no files"));
+
+// File > Exit, the Exit button and the close box close the main window
+// alike, without a question; a closed window takes no input.
+class MainWindowCloseTest : public MainWindowCommandsTest,
+                            public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(MainWindowCloseTest, ClosesTheMainWindowWithoutAQuestion) {
     auto& window = Start();
 
-    ASSERT_TRUE(window.ClickMenu("mnuexit"));
+    if (GetParam() == "mnuexit") {
+        ASSERT_TRUE(window.ClickMenu("mnuexit"));
+    } else if (GetParam() == "exitbtn") {
+        ASSERT_TRUE(window.Click(kExitbtn));
+    } else {
+        window.CloseBox();
+    }
 
     EXPECT_TRUE(window.IsClosed());
     EXPECT_TRUE(prompt.Shown().empty());
     EXPECT_FALSE(window.Click(kSendButton));
 }
 
-TEST_F(MainWindowCommandsTest, ExitButtonClosesTheMainWindow) {
-    auto& window = Start();
-
-    ASSERT_TRUE(window.Click(kExitbtn));
-
-    EXPECT_TRUE(window.IsClosed());
-    EXPECT_TRUE(prompt.Shown().empty());
-}
-
-TEST_F(MainWindowCommandsTest, CloseBoxClosesWithoutAQuestion) {
-    auto& window = Start();
-
-    window.CloseBox();
-
-    EXPECT_TRUE(window.IsClosed());
-    EXPECT_TRUE(prompt.Shown().empty());
-}
+INSTANTIATE_TEST_SUITE_P(, MainWindowCloseTest,
+                         ::testing::Values("mnuexit", "exitbtn", "closeBox"));
 
 TEST_F(MainWindowCommandsTest, OpeningTheFileMenuDoesNothingItself) {
     auto& window = Start();

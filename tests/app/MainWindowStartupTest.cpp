@@ -35,18 +35,6 @@ TEST_F(MainWindowTest, HomeDriveCOffersBothPathsAndSelectsTheSecond) {
     EXPECT_TRUE(prompt.Shown().empty());
 }
 
-TEST_F(MainWindowTest, HomeDriveWithoutUnitFilesShowsNoFiles) {
-    environment.Set("homedrive", "C:");
-
-    auto& window = Start();
-
-    EXPECT_EQ(shared.SystemPath, "C:\\program files (x86)");
-    EXPECT_EQ(window.Text(kLbltype), "No files");
-    EXPECT_EQ(window.Text(kLbldest), "No files");
-    EXPECT_EQ(window.Text(kLblComm), "No files");
-    EXPECT_EQ(window.Focus(), kSendButton);
-}
-
 TEST_F(MainWindowTest, WithoutHomeDriveThePathsStartAtTheRoot) {
     auto& window = Start();
 

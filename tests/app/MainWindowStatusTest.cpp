@@ -26,14 +26,6 @@ class StatusPanelTest : public MainWindowTest {
     }
 };
 
-TEST_F(StatusPanelTest, ShowsReaderTypeDestinationAndPortOfTheUnit) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
-
-    ExpectPanel(Start(), "MX Version", "link -sTTY:A", "COM1");
-}
-
 TEST_F(StatusPanelTest, ChoosingTheOtherPathRefreshesFromItsDataFolder) {
     WriteUnitFile(kProgramFilesX86, "autoexec.btf",
                   UnitBatchFile("rem MX Version", "link -sTTY:A"));

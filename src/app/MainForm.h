@@ -19,6 +19,10 @@ inline const platform::ControlRef kReceiveButton{"Command1", 1};
 inline const platform::ControlRef kExitbtn{"exitbtn", -1};
 inline const platform::ControlRef kVendorNotice{"Label2", -1};
 inline const platform::ControlRef kVersionLabel{"Label3", -1};
+
+// The reader-type text that marks a system path without unit files; the
+// commands that need unit files test for it exactly, case included.
+inline constexpr char kNoFiles[] = "No files";
 }  // namespace main_form
 
 }  // namespace psion::app

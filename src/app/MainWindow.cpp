@@ -15,13 +15,6 @@ namespace psion::app {
 
 using namespace main_form;
 
-namespace {
-
-// The reader-type text that marks a system path without unit files.
-constexpr const char* kNoFiles = "No files";
-
-}  // namespace
-
 MainWindow::MainWindow(SharedValues& shared, platform::Platform& platform)
     : shared_(shared),
       platform_(platform),

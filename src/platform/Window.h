@@ -17,7 +17,9 @@ class Window {
     // Label caption, text box contents, or a list's selected entry (empty when none).
     virtual std::string Text(const ControlRef& control) const = 0;
 
+    // A control, or a menu item by its name; a disabled menu disables its items.
     virtual void SetEnabled(const ControlRef& control, bool enabled) = 0;
+    // The focus on a label or a disabled control is a logic error.
     virtual void SetFocus(const ControlRef& control) = 0;
 
     virtual void ClearList(const ControlRef& list) = 0;

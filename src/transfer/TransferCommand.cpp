@@ -2,37 +2,35 @@
 
 #include <string>
 
+#include "app/MainForm.h"
 #include "transfer/TransferTexts.h"
 
 namespace psion::transfer {
 
 namespace {
 
-using platform::ControlRef;
+using app::main_form::kCombo1;
+using app::main_form::kExitbtn;
+using app::main_form::kLbltype;
+using app::main_form::kNoFiles;
+using app::main_form::kReceiveButton;
+using app::main_form::kSendButton;
 using platform::PromptAnswer;
 using platform::PromptButtons;
 using platform::PromptIcon;
 using platform::PromptMessage;
 
-const ControlRef kSendButton{"Command1", kSendIndex};
-const ControlRef kReceiveButton{"Command1", kReceiveIndex};
-const ControlRef kExitButton{"exitbtn"};
-const ControlRef kPathList{"Combo1"};
-const ControlRef kReaderType{"lbltype"};
-
-constexpr std::string_view kNoFiles = "No files";
-
 // Both guards leave the window as it was, apart from the focus on the path list.
 bool PassesGuards(const TransferContext& context) {
-    if (context.mainWindow.Text(kReaderType) == kNoFiles) {
+    if (context.mainWindow.Text(kLbltype) == kNoFiles) {
         context.prompt.Show({.text = "The appears to be no Psion files in this System Path",
                              .title = "Update files"});
-        context.mainWindow.SetFocus(kPathList);
+        context.mainWindow.SetFocus(kCombo1);
         return false;
     }
-    if (context.mainWindow.Text(kPathList).empty()) {
+    if (context.mainWindow.Text(kCombo1).empty()) {
         context.prompt.Show({.text = "You must select a SYSTEM PATH ...", .title = "Select Path"});
-        context.mainWindow.SetFocus(kPathList);
+        context.mainWindow.SetFocus(kCombo1);
         return false;
     }
     return true;
@@ -42,16 +40,16 @@ void EnterBusyState(const TransferContext& context) {
     context.windows.SetBusyPointer(true);
     context.mainWindow.SetEnabled(kSendButton, false);
     context.mainWindow.SetEnabled(kReceiveButton, false);
-    context.mainWindow.SetEnabled(kExitButton, false);
+    context.mainWindow.SetEnabled(kExitbtn, false);
 }
 
 void RestoreIdleState(const TransferContext& context) {
     context.mainWindow.SetEnabled(kSendButton, true);
     context.mainWindow.SetEnabled(kReceiveButton, true);
     context.mainWindow.SetFocus(kReceiveButton);
-    context.mainWindow.SetEnabled(kExitButton, true);
+    context.mainWindow.SetEnabled(kExitbtn, true);
     context.windows.SetBusyPointer(false);
-    context.mainWindow.SetFocus(kExitButton);
+    context.mainWindow.SetFocus(kExitbtn);
 }
 
 bool UserConfirms(const TransferTexts& texts, const TransferContext& context) {

@@ -22,7 +22,7 @@ const ControlRef kCancel{"Command2", -1};
 class MainWindowSetupTest : public MainWindowTest {
   protected:
     MainWindowSetupTest() {
-        environment_.Set("homedrive", home_);
+        environment.Set("homedrive", home);
         WriteUnitFile(kProgramFilesX86, "autoexec.btf",
                       UnitBatchFile("rem MX Version", "link -sTTY:A"));
         WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
@@ -38,24 +38,24 @@ class MainWindowSetupTest : public MainWindowTest {
 
 TEST_F(MainWindowSetupTest, SavedSetupRefreshesTheStatusPanel) {
     auto& window = Start();
-    windows_.QueueModal([&](headless::HeadlessWindow& dialog) {
+    windows.QueueModal([&](headless::HeadlessWindow& dialog) {
         ASSERT_TRUE(dialog.Choose(kType, 3));
         ASSERT_TRUE(dialog.Choose(kDest, 2));
         ASSERT_TRUE(dialog.Choose(kPort, 2));
-        ASSERT_TRUE(dialog.Type(kCode, setup::SetupCodeFor(clock_.Today())));
-        prompt_.QueueAnswer(PromptAnswer::Yes);
+        ASSERT_TRUE(dialog.Type(kCode, setup::SetupCodeFor(clock.Today())));
+        prompt.QueueAnswer(PromptAnswer::Yes);
         ASSERT_TRUE(dialog.Click(kSave));
     });
 
     ASSERT_TRUE(window.ClickMenu("mnuSetup"));
 
     ExpectPanel(window, "OLD 256k Version", "link -b19200 -P3", "COM3");
-    EXPECT_EQ(prompt_.Shown().back().text, "File changes have been saved");
+    EXPECT_EQ(prompt.Shown().back().text, "File changes have been saved");
 }
 
 TEST_F(MainWindowSetupTest, CancelledSetupLeavesTheStatusPanelAsItWas) {
     auto& window = Start();
-    windows_.QueueModal([&](headless::HeadlessWindow& dialog) {
+    windows.QueueModal([&](headless::HeadlessWindow& dialog) {
         // Another program changes the unit meanwhile; only a refresh would show it.
         WriteUnitFile(kProgramFilesX86, "autoexec.btf",
                       UnitBatchFile("rem 256k Version", "link -sTTY:B -b19200"));
@@ -65,7 +65,7 @@ TEST_F(MainWindowSetupTest, CancelledSetupLeavesTheStatusPanelAsItWas) {
     ASSERT_TRUE(window.ClickMenu("mnuSetup"));
 
     ExpectPanel(window, "MX Version", "link -sTTY:A", "COM1");
-    EXPECT_TRUE(prompt_.Shown().empty());
+    EXPECT_TRUE(prompt.Shown().empty());
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ using namespace app::main_form;
 using Lines = std::vector<std::string>;
 
 TEST_F(MainWindowTest, HomeDriveCOffersBothPathsAndSelectsTheSecond) {
-    environment_.Set("HOMEDRIVE", "C:");
+    environment.Set("HOMEDRIVE", "C:");
     WriteUnitFile(kProgramFilesX86, "autoexec.btf",
                   UnitBatchFile("rem 256k Version", "link -sTTY:C -b19200"));
     WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM5"));
@@ -26,26 +26,14 @@ TEST_F(MainWindowTest, HomeDriveCOffersBothPathsAndSelectsTheSecond) {
     EXPECT_EQ(window.Entries(kCombo1), (Lines{"C:\\program files", "C:\\program files (x86)"}));
     EXPECT_EQ(window.SelectedIndex(kCombo1), 1);
     EXPECT_EQ(window.Text(kCombo1), "C:\\program files (x86)");
-    EXPECT_EQ(shared_.SystemPath, "C:\\program files (x86)");
+    EXPECT_EQ(shared.SystemPath, "C:\\program files (x86)");
     // Read during loading, before the window is first shown.
     EXPECT_EQ(window.Text(kLbltype), "256k Version");
     EXPECT_EQ(window.Text(kLbldest), "link -sTTY:C -b19200");
     EXPECT_EQ(window.Text(kLblComm), "COM5");
     EXPECT_EQ(window.Focus(), kSendButton);
     EXPECT_TRUE(window.WasBroughtToFront());
-    EXPECT_TRUE(prompt_.Shown().empty());
-}
-
-TEST_F(MainWindowTest, HomeDriveWithoutUnitFilesShowsNoFiles) {
-    environment_.Set("homedrive", "C:");
-
-    auto& window = Start();
-
-    EXPECT_EQ(shared_.SystemPath, "C:\\program files (x86)");
-    EXPECT_EQ(window.Text(kLbltype), "No files");
-    EXPECT_EQ(window.Text(kLbldest), "No files");
-    EXPECT_EQ(window.Text(kLblComm), "No files");
-    EXPECT_EQ(window.Focus(), kSendButton);
+    EXPECT_TRUE(prompt.Shown().empty());
 }
 
 TEST_F(MainWindowTest, WithoutHomeDriveThePathsStartAtTheRoot) {
@@ -53,21 +41,21 @@ TEST_F(MainWindowTest, WithoutHomeDriveThePathsStartAtTheRoot) {
 
     EXPECT_EQ(window.Entries(kCombo1), (Lines{"\\program files", "\\program files (x86)"}));
     EXPECT_EQ(window.SelectedIndex(kCombo1), 1);
-    EXPECT_EQ(shared_.SystemPath, "\\program files (x86)");
+    EXPECT_EQ(shared.SystemPath, "\\program files (x86)");
     EXPECT_EQ(window.Text(kLbltype), "No files");
     EXPECT_EQ(window.Focus(), kSendButton);
 }
 
 TEST_F(MainWindowTest, PosixFolderAsHomeDriveShowsTheDemoUnit) {
-    std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", temp_.Path(),
+    std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", temp.Path(),
                           std::filesystem::copy_options::recursive);
-    environment_.Set("HomeDrive", home_);
+    environment.Set("HomeDrive", home);
 
     auto& window = Start();
 
     EXPECT_EQ(window.Entries(kCombo1),
-              (Lines{home_ + "\\program files", home_ + "\\program files (x86)"}));
-    EXPECT_EQ(shared_.SystemPath, home_ + "\\program files (x86)");
+              (Lines{home + "\\program files", home + "\\program files (x86)"}));
+    EXPECT_EQ(shared.SystemPath, home + "\\program files (x86)");
     EXPECT_EQ(window.Text(kLbltype), "MX Version");
     EXPECT_EQ(window.Text(kLbldest), "link -sTTY:A");
     EXPECT_EQ(window.Text(kLblComm), "COM1");
@@ -161,7 +149,7 @@ TEST_F(MainWindowTest, StartsWithTheOptionOffEveryControlEnabledAndTheVersionSho
     auto& window = Start();
 
     EXPECT_FALSE(window.IsChecked(kCheck1));
-    EXPECT_EQ(shared_.ShowCommandWindow, 0);
+    EXPECT_EQ(shared.ShowCommandWindow, 0);
     for (const auto& control : {kSendButton, kReceiveButton, kExitbtn, kCheck1, kCombo1}) {
         EXPECT_TRUE(window.IsEnabled(control)) << control.name << control.index;
     }

@@ -11,7 +11,7 @@ using namespace app::main_form;
 // The status panel across path choices; the home drive is a temporary folder.
 class StatusPanelTest : public MainWindowTest {
   protected:
-    StatusPanelTest() { environment_.Set("homedrive", home_); }
+    StatusPanelTest() { environment.Set("homedrive", home); }
 
     headless::HeadlessWindow& ChooseProgramFiles(headless::HeadlessWindow& window) {
         EXPECT_TRUE(window.Choose(kCombo1, 0));
@@ -26,14 +26,6 @@ class StatusPanelTest : public MainWindowTest {
     }
 };
 
-TEST_F(StatusPanelTest, ShowsReaderTypeDestinationAndPortOfTheUnit) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
-
-    ExpectPanel(Start(), "MX Version", "link -sTTY:A", "COM1");
-}
-
 TEST_F(StatusPanelTest, ChoosingTheOtherPathRefreshesFromItsDataFolder) {
     WriteUnitFile(kProgramFilesX86, "autoexec.btf",
                   UnitBatchFile("rem MX Version", "link -sTTY:A"));
@@ -45,11 +37,11 @@ TEST_F(StatusPanelTest, ChoosingTheOtherPathRefreshesFromItsDataFolder) {
 
     ChooseProgramFiles(window);
 
-    EXPECT_EQ(shared_.SystemPath, home_ + "\\program files");
+    EXPECT_EQ(shared.SystemPath, home + "\\program files");
     ExpectPanel(window, "OLD 256k Version", "link -b19200 -P2", "COM4");
 
     ASSERT_TRUE(window.Choose(kCombo1, 1));
-    EXPECT_EQ(shared_.SystemPath, home_ + "\\program files (x86)");
+    EXPECT_EQ(shared.SystemPath, home + "\\program files (x86)");
     ExpectPanel(window, "MX Version", "link -sTTY:A", "COM1");
 }
 
@@ -120,7 +112,7 @@ TEST_F(StatusPanelTest, EveryChoiceReadsTheFilesAgain) {
     ExpectPanel(window, "1Meg Version", "link -sTTY:B -b19200", "COM3");
 
     RemoveUnitFile(kProgramFilesX86, "autoexec.btf");
-    mainWindow_.GetStuff();
+    mainWindow.GetStuff();
     ExpectPanel(window, "No files", "No files", "COM3");
 }
 
@@ -137,7 +129,7 @@ TEST_F(StatusPanelTest, PathChoiceLeavesOptionAndFocusAlone) {
     ChooseProgramFiles(window);
 
     EXPECT_TRUE(window.IsChecked(kCheck1));
-    EXPECT_EQ(shared_.ShowCommandWindow, 1);
+    EXPECT_EQ(shared.ShowCommandWindow, 1);
     // Where the user's choice put it, not moved on by the handler.
     EXPECT_EQ(window.Focus(), kCombo1);
 }

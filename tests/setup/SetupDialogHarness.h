@@ -9,16 +9,10 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Platform.h"
-#include "platform/headless/FixedClock.h"
 #include "platform/headless/HeadlessWindow.h"
-#include "platform/headless/HeadlessWindowSystem.h"
-#include "platform/headless/MapEnvironment.h"
-#include "platform/headless/ScriptedPrompt.h"
 #include "setup/SetupDialog.h"
 #include "support/ForwardingFileSystem.h"
-#include "support/NativePlatform.h"
-#include "support/TempDir.h"
+#include "support/HeadlessProgram.h"
 #include "unitfiles/DataFolder.h"
 
 namespace psion::testing {
@@ -123,28 +117,23 @@ inline const platform::ControlRef kSave{"Command1"};
 inline const platform::ControlRef kCancel{"Command2"};
 
 // A setup dialog over a real data folder in a temporary directory, shown in
-// an in-memory window.
-struct SetupDialogHarness {
-    TempDir temp;
-    std::string systemPath = AsSystemPath(temp.Path()) + "\\program files (x86)";
+// an in-memory window, in the program whose main window a test may start
+// too. Its clock stands on kToday.
+struct SetupDialogHarness : HeadlessProgram<FaultyFileSystem> {
+    std::string systemPath = home + "\\program files (x86)";
     std::filesystem::path folder = temp.Path() / "program files (x86)" / "kelvo" / "psion";
-    std::unique_ptr<platform::FileSystem> nativeFiles = MakeNativeFileSystem();
-    FaultyFileSystem files{*nativeFiles};
-    headless::MapEnvironment environment;
-    headless::FixedClock clock{kToday};
-    std::unique_ptr<platform::ProcessLauncher> processes = MakeNativeProcessLauncher();
-    headless::ScriptedPrompt prompt;
-    headless::HeadlessWindowSystem windows;
-    platform::Platform platform{files, environment, clock, *processes, prompt, windows};
     unitfiles::DataFolder dataFolder{files, systemPath};
 
     // How many messages had been shown at each refresh of the status panel.
     std::vector<std::size_t> refreshes;
-    setup::SetupDialog dialog{platform, dataFolder,
+    setup::SetupDialog dialog{platformParts, dataFolder,
                               [this] { refreshes.push_back(prompt.Shown().size()); }};
     std::unique_ptr<headless::HeadlessWindow> window;
 
-    SetupDialogHarness() { std::filesystem::create_directories(folder); }
+    SetupDialogHarness() {
+        clock.Set(kToday);
+        std::filesystem::create_directories(folder);
+    }
 
     // Opens the dialog as a binding does: built from its description, loaded,
     // focus on the first control that takes it.

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "app/MainWindow.h"
-#include "app/SharedValues.h"
 #include "setup/SetupDialogHarness.h"
 
 namespace psion::testing {
@@ -21,9 +19,7 @@ constexpr std::string_view kSendWithPortAtTheEnd = "[serial]\r\nserial1=directse
 
 class SetupStatusPanel : public ::testing::Test {
   protected:
-    SetupStatusPanel() { h.environment.Set("homedrive", AsSystemPath(h.temp.Path())); }
-
-    headless::HeadlessWindow& Start() { return h.windows.Open(mainWindow); }
+    SetupStatusPanel() { h.environment.Set("homedrive", h.home); }
 
     void ExpectPanel(const headless::HeadlessWindow& window, const std::string& type,
                      const std::string& destination, const std::string& port) {
@@ -43,8 +39,6 @@ class SetupStatusPanel : public ::testing::Test {
     }
 
     SetupDialogHarness h;
-    app::SharedValues shared;
-    app::MainWindow mainWindow{shared, h.platform};
 };
 
 TEST_F(SetupStatusPanel, AfterAFailureAtTheReceiveFileShowsWhatTheRewrittenFilesHold) {
@@ -52,7 +46,7 @@ TEST_F(SetupStatusPanel, AfterAFailureAtTheReceiveFileShowsWhatTheRewrittenFiles
     h.Write("s_psion.conf", kSendWithPortAtTheEnd);
     h.Write("r_psion.conf", kOldReceive);
     h.files.FailWritesTo("r_psion.conf", WriteFault::WhilePuttingInPlace);
-    auto& window = Start();
+    auto& window = h.Start();
     ExpectPanel(window, "MX Version", "link -sTTY:A", "Com1");
 
     h.windows.QueueModal([&](headless::HeadlessWindow& dialog) {
@@ -72,7 +66,7 @@ TEST_F(SetupStatusPanel, AfterAFailureAtTheUnitBatchFileKeepsThePanelAsItWas) {
     h.Write("autoexec.btf", kOldBatch);
     h.Write("s_psion.conf", kSendWithPortAtTheEnd);
     h.files.FailWritesTo("autoexec.btf");
-    auto& window = Start();
+    auto& window = h.Start();
 
     h.windows.QueueModal([&](headless::HeadlessWindow& dialog) {
         FillAndSave(dialog, kTodaysCode);

@@ -9,8 +9,6 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "app/MainWindow.h"
-#include "app/SharedValues.h"
 #include "platform/headless/FixedClock.h"
 #include "setup/SetupCode.h"
 #include "setup/SetupDialogHarness.h"
@@ -114,10 +112,8 @@ TEST(SetupCodeTool, ItsCodeSavesTheDemoDriveAndTheStatusPanelShowsTheNewUnit) {
     std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive", h.temp.Path(),
                           std::filesystem::copy_options::recursive |
                               std::filesystem::copy_options::overwrite_existing);
-    h.environment.Set("homedrive", AsSystemPath(h.temp.Path()));
-    app::SharedValues shared;
-    app::MainWindow mainWindow{shared, h.platform};
-    auto& window = h.windows.Open(mainWindow);
+    h.environment.Set("homedrive", h.home);
+    auto& window = h.Start();
     ASSERT_EQ(window.Text(kLbltype), "MX Version");
 
     const ToolRun run = RunTool("--date 2026-03-07");

@@ -1,6 +1,5 @@
 #include "platform/headless/HeadlessWindow.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -8,6 +7,7 @@ namespace psion::headless {
 
 using platform::ControlKind;
 using platform::FormEvent;
+using platform::FormRouting;
 
 struct HeadlessWindow::ControlState {
     ControlRef id;
@@ -19,28 +19,10 @@ struct HeadlessWindow::ControlState {
     bool enabled = true;
 };
 
-namespace {
-
-std::string Describe(const ControlRef& control) {
-    if (control.index < 0) return control.name;
-    return control.name + "(" + std::to_string(control.index) + ")";
-}
-
-const platform::MenuItemDescription* FindMenuItem(
-    const std::vector<platform::MenuItemDescription>& items, const std::string& name) {
-    for (const auto& item : items) {
-        if (item.name == name) return &item;
-        if (const auto* inner = FindMenuItem(item.items, name)) return inner;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
 HeadlessWindow::HeadlessWindow(const platform::FormDescription& description,
                                std::vector<platform::EventRoute> routes)
-    : description_(description), routes_(std::move(routes)) {
-    for (const auto& control : description_.controls) {
+    : routing_(description, std::move(routes)) {
+    for (const auto& control : description.controls) {
         ControlState state;
         state.id = control.id;
         state.kind = control.kind;
@@ -57,31 +39,12 @@ HeadlessWindow::ControlState& HeadlessWindow::StateOf(const ControlRef& control)
 }
 
 const HeadlessWindow::ControlState& HeadlessWindow::StateOf(const ControlRef& control) const {
-    const auto found = std::find_if(controls_.begin(), controls_.end(),
-                                    [&](const ControlState& state) { return state.id == control; });
-    if (found == controls_.end()) {
-        throw std::logic_error("window " + description_.name + " has no control " +
-                               Describe(control));
-    }
-    return *found;
-}
-
-void HeadlessWindow::Raise(const std::string& control, FormEvent event, int index) {
-    for (const auto& route : routes_) {
-        if (route.control != control || route.event != event) continue;
-        // A copy, so a handler that closes the window cannot pull its own code away.
-        const auto handler = route.handler;
-        handler(index);
-    }
+    return controls_[routing_.PositionOf(control)];
 }
 
 void HeadlessWindow::SetText(const ControlRef& control, const std::string& text) {
-    auto& state = StateOf(control);
-    if (state.kind == ControlKind::DropDownList) {
-        throw std::logic_error("the text of drop-down list " + Describe(control) +
-                               " is its selected entry and cannot be set");
-    }
-    state.text = text;
+    routing_.CheckTextCanBeSet(control);
+    StateOf(control).text = text;
 }
 
 std::string HeadlessWindow::Text(const ControlRef& control) const {
@@ -93,42 +56,48 @@ std::string HeadlessWindow::Text(const ControlRef& control) const {
 }
 
 void HeadlessWindow::SetEnabled(const ControlRef& control, bool enabled) {
+    if (routing_.IsMenuItem(control)) {
+        if (enabled) {
+            disabledMenuItems_.erase(control.name);
+        } else {
+            disabledMenuItems_.insert(control.name);
+        }
+        return;
+    }
     StateOf(control).enabled = enabled;
 }
 
 void HeadlessWindow::SetFocus(const ControlRef& control) {
-    const auto& state = StateOf(control);
-    if (!platform::TakesFocus(state.kind)) {
-        throw std::logic_error("label " + Describe(control) + " cannot take the focus");
-    }
-    if (!state.enabled) {
-        throw std::logic_error("disabled control " + Describe(control) + " cannot take the focus");
-    }
+    routing_.CheckFocusable(control, StateOf(control).enabled);
     focus_ = control;
 }
 
 void HeadlessWindow::ClearList(const ControlRef& list) {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     auto& state = StateOf(list);
     state.entries.clear();
     state.selected = -1;
 }
 
 void HeadlessWindow::AddListEntry(const ControlRef& list, const std::string& entry) {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     StateOf(list).entries.push_back(entry);
 }
 
 void HeadlessWindow::SelectListEntry(const ControlRef& list, int index) {
     auto& state = StateOf(list);
-    if (index < -1 || index >= static_cast<int>(state.entries.size())) {
-        throw std::logic_error("list " + Describe(list) + " has no entry " + std::to_string(index));
-    }
+    routing_.CheckEntry(list, index, static_cast<int>(state.entries.size()));
     state.selected = index;
-    if (index >= 0) Raise(list.name, FormEvent::Choose, list.index);
+    if (index >= 0) routing_.Raise(list.name, FormEvent::Choose, list.index);
 }
 
-int HeadlessWindow::SelectedIndex(const ControlRef& list) const { return StateOf(list).selected; }
+int HeadlessWindow::SelectedIndex(const ControlRef& list) const {
+    routing_.CheckKind(list, ControlKind::DropDownList);
+    return StateOf(list).selected;
+}
 
 bool HeadlessWindow::IsChecked(const ControlRef& checkBox) const {
+    routing_.CheckKind(checkBox, ControlKind::CheckBox);
     return StateOf(checkBox).checked;
 }
 
@@ -143,30 +112,39 @@ bool HeadlessWindow::AcceptsInput(const ControlState& state) const {
 bool HeadlessWindow::Click(const ControlRef& control) {
     auto& state = StateOf(control);
     if (state.kind == ControlKind::DropDownList || state.kind == ControlKind::TextBox) {
-        throw std::logic_error(Describe(control) + " is not clicked; choose or type instead");
+        throw std::logic_error(FormRouting::Describe(control) +
+                               " is not clicked; choose or type instead");
     }
     if (!AcceptsInput(state)) return false;
     // A mouse click gives the control the focus before its handler runs.
     if (platform::TakesFocus(state.kind)) focus_ = control;
     if (state.kind == ControlKind::CheckBox) state.checked = !state.checked;
-    Raise(control.name, FormEvent::Click, control.index);
+    routing_.Raise(control.name, FormEvent::Click, control.index);
     return true;
 }
 
 bool HeadlessWindow::ClickMenu(const std::string& menuItem) {
-    if (FindMenuItem(description_.menu, menuItem) == nullptr) {
-        throw std::logic_error("window " + description_.name + " has no menu item " + menuItem);
+    if (routing_.FindMenuItem(menuItem) == nullptr) {
+        throw std::logic_error("window " + Description().name + " has no menu item " + menuItem);
     }
-    if (closed_ || inputBlocked_) return false;
-    Raise(menuItem, FormEvent::Click, -1);
+    if (closed_ || inputBlocked_ || !IsMenuItemEnabled(menuItem)) return false;
+    routing_.Raise(menuItem, FormEvent::Click, -1);
+    return true;
+}
+
+bool HeadlessWindow::IsMenuItemEnabled(const std::string& menuItem) const {
+    if (disabledMenuItems_.contains(menuItem)) return false;
+    for (const auto& menu : Description().menu) {
+        for (const auto& item : menu.items) {
+            if (item.name == menuItem) return !disabledMenuItems_.contains(menu.name);
+        }
+    }
     return true;
 }
 
 bool HeadlessWindow::Choose(const ControlRef& list, int index) {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     auto& state = StateOf(list);
-    if (state.kind != ControlKind::DropDownList) {
-        throw std::logic_error(Describe(list) + " is not a list");
-    }
     if (!AcceptsInput(state)) return false;
     focus_ = list;
     SelectListEntry(list, index);
@@ -174,10 +152,8 @@ bool HeadlessWindow::Choose(const ControlRef& list, int index) {
 }
 
 bool HeadlessWindow::Type(const ControlRef& textBox, const std::string& text) {
+    routing_.CheckKind(textBox, ControlKind::TextBox);
     auto& state = StateOf(textBox);
-    if (state.kind != ControlKind::TextBox) {
-        throw std::logic_error(Describe(textBox) + " is not a text box");
-    }
     if (!AcceptsInput(state)) return false;
     focus_ = textBox;
     state.text = text;
@@ -188,7 +164,10 @@ void HeadlessWindow::CloseBox() {
     if (!inputBlocked_) Close();
 }
 
-bool HeadlessWindow::IsEnabled(const ControlRef& control) const { return StateOf(control).enabled; }
+bool HeadlessWindow::IsEnabled(const ControlRef& control) const {
+    if (routing_.IsMenuItem(control)) return IsMenuItemEnabled(control.name);
+    return StateOf(control).enabled;
+}
 
 std::optional<ControlRef> HeadlessWindow::Focus() const { return focus_; }
 
@@ -197,13 +176,9 @@ std::vector<std::string> HeadlessWindow::Entries(const ControlRef& list) const {
 }
 
 void HeadlessWindow::FocusFirstControl() {
-    if (focus_) return;
-    for (const auto& state : controls_) {
-        if (platform::TakesFocus(state.kind) && state.enabled) {
-            focus_ = state.id;
-            return;
-        }
-    }
+    const auto first =
+        routing_.InitialFocus(focus_, [this](std::size_t at) { return controls_[at].enabled; });
+    if (first) focus_ = controls_[*first].id;
 }
 
 }  // namespace psion::headless

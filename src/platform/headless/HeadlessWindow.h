@@ -1,11 +1,12 @@
 #pragma once
 
-#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/FormLogic.h"
+#include "platform/FormRouting.h"
 #include "platform/Window.h"
 
 namespace psion::headless {
@@ -27,8 +28,7 @@ class HeadlessWindow : public platform::Window {
     void SetText(const ControlRef& control, const std::string& text) override;
     std::string Text(const ControlRef& control) const override;
     void SetEnabled(const ControlRef& control, bool enabled) override;
-    void SetFocus(const ControlRef& control)
-        override;  // throws std::logic_error on a label or a disabled control
+    void SetFocus(const ControlRef& control) override;
     void ClearList(const ControlRef& list) override;
     void AddListEntry(const ControlRef& list, const std::string& entry) override;
     void SelectListEntry(const ControlRef& list, int index) override;
@@ -57,7 +57,7 @@ class HeadlessWindow : public platform::Window {
     std::vector<std::string> Entries(const ControlRef& list) const;
     bool IsClosed() const { return closed_; }
     bool WasBroughtToFront() const { return broughtToFront_; }
-    const platform::FormDescription& Description() const { return description_; }
+    const platform::FormDescription& Description() const { return routing_.Description(); }
 
     // Puts the focus where a freshly shown window has it: the first control in
     // tab order that takes the focus, unless the logic already placed it.
@@ -67,12 +67,12 @@ class HeadlessWindow : public platform::Window {
     struct ControlState;
     ControlState& StateOf(const ControlRef& control);
     const ControlState& StateOf(const ControlRef& control) const;
-    void Raise(const std::string& control, platform::FormEvent event, int index);
     bool AcceptsInput(const ControlState& state) const;
+    bool IsMenuItemEnabled(const std::string& menuItem) const;
 
-    const platform::FormDescription& description_;
-    std::vector<platform::EventRoute> routes_;
-    std::vector<ControlState> controls_;
+    platform::FormRouting routing_;
+    std::vector<ControlState> controls_;  // in tab order
+    std::set<std::string> disabledMenuItems_;
     std::optional<ControlRef> focus_;
     bool closed_ = false;
     bool broughtToFront_ = false;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/BatchCommand.h"
+#include "platform/posix/TerminalHandshake.h"
 
 extern char** environ;
 
@@ -15,12 +16,6 @@ namespace psion::posix {
 namespace {
 
 constexpr std::string_view kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
-
-// Run by /bin/sh inside the terminal with the hidden command as its
-// arguments. Constant text: paths only ever arrive as arguments.
-constexpr char kHandshake[] =
-    "printf 'r%s\\n' $$ >&3 && read -r answer <&3 && [ \"$answer\" = go ] && exec \"$@\" 3>&-";
-static_assert(kHandshakeDescriptor == 3, "the handshake text names descriptor 3");
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -131,16 +126,9 @@ std::optional<ScriptCommand> TerminalScriptCommand(const ScriptCommand& hidden,
     const std::string name = instance != nullptr && *instance != '\0' ? instance : "xterm";
 
     ScriptCommand command;
-    command.arguments = {*terminal,
-                         "-xrm",
-                         name + ".hold: false",
-                         "-T",
-                         FileName(nativePath),
-                         "-e",
-                         "/bin/sh",
-                         "-c",
-                         kHandshake,
-                         "/bin/sh"};
+    command.arguments = {
+        *terminal, "-xrm", name + ".hold: false", "-T",     FileName(nativePath), "-e",
+        "/bin/sh", "-c",   kHandshakeShell,       "/bin/sh"};
     command.arguments.insert(command.arguments.end(), hidden.arguments.begin(),
                              hidden.arguments.end());
     // The terminal is the script's window: what the script writes shows there.

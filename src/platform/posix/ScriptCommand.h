@@ -9,10 +9,6 @@
 
 namespace psion::posix {
 
-// The descriptor on which the shell inside the terminal says it is ready and
-// waits for the word to run the script.
-inline constexpr int kHandshakeDescriptor = 3;
-
 // The variable through which Wine's cmd.exe gets the command that names the
 // batch file: Wine rebuilds a Windows command line from its arguments with
 // quoting of its own, which would change the inner quotes. cmd.exe expands
@@ -50,11 +46,9 @@ std::optional<ScriptCommand> HiddenScriptCommand(const NativeLocation& script,
 
 // The command that runs the hidden command in the terminal instead, titled
 // with the script's file name and with the terminal's hold resource off, so
-// the terminal ends with the script. The terminal's shell writes "r", its
-// process id and a line feed to kHandshakeDescriptor, runs the script only
-// once it has read the line "go" there, and closes that descriptor as it
-// does. nullopt when no terminal is available. Paths stay single arguments,
-// never part of a command string.
+// the terminal ends with the script, whose shell runs the handshake of
+// TerminalHandshake.h before the script. nullopt when no terminal is
+// available. Paths stay single arguments, never part of a command string.
 std::optional<ScriptCommand> TerminalScriptCommand(const ScriptCommand& hidden,
                                                    const std::string& nativePath);
 

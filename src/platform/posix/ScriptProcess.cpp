@@ -1,16 +1,15 @@
 #include "platform/posix/ScriptProcess.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/posix/ScriptOpenWatch.h"
+#include "platform/posix/TerminalHandshake.h"
 
 namespace psion::posix {
 
@@ -60,12 +59,7 @@ void Exec(const PreparedCommand& command) {
 
 [[noreturn]] void RunTerminal(const PreparedCommand& command, int handshake) {
     EnterOwnSession();
-    // The terminal and the shell it starts find the handshake at a known number.
-    if (handshake == kHandshakeDescriptor) {
-        if (::fcntl(handshake, F_SETFD, 0) < 0) _exit(127);
-    } else if (::dup2(handshake, kHandshakeDescriptor) < 0) {
-        _exit(127);
-    }
+    if (!PlaceHandshake(handshake)) _exit(127);
     Exec(command);
     _exit(127);
 }
@@ -78,63 +72,6 @@ bool ExecSucceeded(int readEnd) {
         count = ::read(readEnd, &error, sizeof error);
     } while (count < 0 && errno == EINTR);
     return count == 0;
-}
-
-int MillisecondsUntil(const timespec& deadline) {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long left = (deadline.tv_sec - now.tv_sec) * 1000LL +
-                           (deadline.tv_nsec - now.tv_nsec + 999999LL) / 1000000LL;
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// The id of the shell inside the terminal once it has said it is ready; 0
-// when the terminal ends (or closes the handshake) first, or has not said so
-// within the limit. The shell then never runs the script, since nobody will
-// tell it to.
-pid_t TerminalShellWhenReady(int handshake, int limitMs) {
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += limitMs / 1000;
-    deadline.tv_nsec += (limitMs % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
-
-    pid_t shell = 0;
-    for (int received = 0; received < 16;) {
-        pollfd ready{handshake, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
-        if (polled == 0) return 0;
-        if (polled < 0) {
-            if (errno == EINTR) continue;
-            return 0;
-        }
-        char said = 0;
-        const ssize_t count = ::read(handshake, &said, 1);
-        if (count < 0 && errno == EINTR) continue;
-        if (count != 1) return 0;
-        if (received++ == 0) {
-            if (said != 'r') return 0;
-        } else if (said == '\n') {
-            return shell;
-        } else if (said >= '0' && said <= '9') {
-            shell = shell * 10 + (said - '0');
-        } else {
-            return 0;
-        }
-    }
-    return 0;
-}
-
-bool SayGo(int handshake) {
-    constexpr char kGo[] = "go\n";
-    ssize_t sent;
-    do {
-        sent = ::send(handshake, kGo, sizeof kGo - 1, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(sizeof kGo - 1);
 }
 
 // Once the terminal's shell has been told to run the script: true when the

@@ -10,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <limits>
-#include <stdexcept>
 
 #include "platform/qt/Accessibility.h"
 #include "platform/qt/CaptionFitting.h"
@@ -75,7 +74,7 @@ QString ControlObjectName(const ControlRef& control) {
 
 FormWidget::FormWidget(const platform::FormDescription& description,
                        std::vector<platform::EventRoute> routes, QWidget* parent)
-    : QWidget(parent), description_(description), routes_(std::move(routes)) {
+    : QWidget(parent), routing_(description, std::move(routes)) {
     setObjectName(DecodeText(description.name));
     setFixedSize(TwipsToPixels(description.clientWidthTwips),
                  TwipsToPixels(description.clientHeightTwips));
@@ -119,7 +118,7 @@ void FormWidget::BuildControl(const ControlDescription& control) {
             button->setDefault(false);
             button->setFocusPolicy(Qt::StrongFocus);
             connect(button, &QPushButton::clicked, this,
-                    [this, id] { Raise(id.name, FormEvent::Click, id.index); });
+                    [this, id] { routing_.Raise(id.name, FormEvent::Click, id.index); });
             widget = button;
             break;
         }
@@ -127,7 +126,7 @@ void FormWidget::BuildControl(const ControlDescription& control) {
             auto* checkBox = new QCheckBox(this);
             checkBox->setFocusPolicy(Qt::StrongFocus);
             connect(checkBox, &QCheckBox::clicked, this,
-                    [this, id] { Raise(id.name, FormEvent::Click, id.index); });
+                    [this, id] { routing_.Raise(id.name, FormEvent::Click, id.index); });
             widget = checkBox;
             break;
         }
@@ -140,7 +139,7 @@ void FormWidget::BuildControl(const ControlDescription& control) {
             list->setCurrentIndex(-1);
             list->SetTipShowsWholeEntry(control.tipShowsWholeEntry);
             connect(list, &QComboBox::activated, this,
-                    [this, id] { Raise(id.name, FormEvent::Choose, id.index); });
+                    [this, id] { routing_.Raise(id.name, FormEvent::Choose, id.index); });
             widget = list;
             break;
         }
@@ -171,7 +170,7 @@ void FormWidget::BuildControl(const ControlDescription& control) {
 }
 
 void FormWidget::LinkCaption(const Entry& field) {
-    const ControlDescription* caption = platform::CaptionOf(description_, field.description);
+    const ControlDescription* caption = platform::CaptionOf(Description(), field.description);
     if (caption == nullptr) return;
     auto* label = static_cast<QLabel*>(Control(caption->id));
     // A label's buddy is announced as labelled by it. The captions hold no
@@ -223,7 +222,7 @@ void FormWidget::ShowCaption(const Entry& entry, const QString& caption) {
 }
 
 QMenuBar* FormWidget::BuildMenuBar(QWidget* menuParent) {
-    if (description_.menu.empty()) return nullptr;
+    if (Description().menu.empty()) return nullptr;
     auto* bar = new QMenuBar(menuParent);
     bar->setObjectName(QStringLiteral("menuBar"));
     const auto addCommand = [this](QAction* action, const platform::MenuItemDescription& item) {
@@ -232,10 +231,10 @@ QMenuBar* FormWidget::BuildMenuBar(QWidget* menuParent) {
         action->setShortcut(QKeySequence());
         const std::string name = item.name;
         connect(action, &QAction::triggered, this,
-                [this, name] { Raise(name, FormEvent::Click, -1); });
+                [this, name] { routing_.Raise(name, FormEvent::Click, -1); });
         menuActions_.emplace_back(item.name, action);
     };
-    for (const platform::MenuItemDescription& entry : description_.menu) {
+    for (const platform::MenuItemDescription& entry : Description().menu) {
         const QString caption = WithoutAccessKeys(DecodeText(entry.caption));
         if (entry.items.empty()) {
             addCommand(bar->addAction(caption), entry);
@@ -252,43 +251,24 @@ QMenuBar* FormWidget::BuildMenuBar(QWidget* menuParent) {
 }
 
 void FormWidget::ApplyInitialFocus() {
-    if (focusFromLoading_) {
-        Control(*focusFromLoading_)->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    for (const Entry& entry : entries_) {
-        if (entry.widget->focusPolicy() != Qt::NoFocus && entry.widget->isEnabled()) {
-            entry.widget->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    const auto first = routing_.InitialFocus(focusFromLoading_, [this](std::size_t at) {
+        return entries_[at].widget->isEnabledTo(this);
+    });
+    if (first) entries_[*first].widget->setFocus(Qt::OtherFocusReason);
 }
 
 const FormWidget::Entry& FormWidget::EntryFor(const ControlRef& control) const {
-    for (const Entry& entry : entries_) {
-        if (entry.description.id == control) return entry;
-    }
-    throw std::invalid_argument(
-        "form " + description_.name + " has no control " + control.name +
-        (control.index >= 0 ? "(" + std::to_string(control.index) + ")" : std::string()));
+    return entries_[routing_.PositionOf(control)];
 }
 
 QWidget* FormWidget::Control(const ControlRef& control) const { return EntryFor(control).widget; }
 
-void FormWidget::Raise(const std::string& control, FormEvent event, int index) {
-    for (const platform::EventRoute& route : routes_) {
-        if (route.control == control && route.event == event) route.handler(index);
-    }
-}
-
 void FormWidget::SetText(const ControlRef& control, const std::string& text) {
+    routing_.CheckTextCanBeSet(control);
     const Entry& entry = EntryFor(control);
     if (auto* box = qobject_cast<QLineEdit*>(entry.widget)) {
         box->setText(DecodeText(text));
         return;
-    }
-    if (qobject_cast<QComboBox*>(entry.widget) != nullptr) {
-        throw std::invalid_argument("the text of list " + control.name + " is its selected entry");
     }
     ShowCaption(entry, DecodeText(text));
 }
@@ -301,36 +281,31 @@ std::string FormWidget::Text(const ControlRef& control) const {
 }
 
 void FormWidget::SetEnabled(const ControlRef& control, bool enabled) {
-    for (const auto& [name, action] : menuActions_) {
-        if (control.index < 0 && name == control.name) {
-            action->setEnabled(enabled);
-            return;
-        }
+    if (!routing_.IsMenuItem(control)) {
+        Control(control)->setEnabled(enabled);
+        return;
     }
-    Control(control)->setEnabled(enabled);
+    for (const auto& [name, action] : menuActions_) {
+        if (name == control.name) action->setEnabled(enabled);
+    }
 }
 
 void FormWidget::SetFocus(const ControlRef& control) {
     QWidget* widget = Control(control);
-    if (widget->focusPolicy() == Qt::NoFocus) {
-        throw std::invalid_argument("control " + control.name + " takes no focus");
-    }
+    routing_.CheckFocusable(control, widget->isEnabledTo(this));
     if (!isVisible()) focusFromLoading_ = control;
     widget->setFocus(Qt::OtherFocusReason);
 }
 
-namespace {
-FormList& AsList(QWidget* widget, const std::string& name) {
-    auto* list = qobject_cast<FormList*>(widget);
-    if (list == nullptr) throw std::invalid_argument("control " + name + " is not a list");
-    return *list;
+FormList& FormWidget::ListOf(const ControlRef& list) const {
+    routing_.CheckKind(list, ControlKind::DropDownList);
+    return *static_cast<FormList*>(Control(list));
 }
-}  // namespace
 
-void FormWidget::ClearList(const ControlRef& list) { AsList(Control(list), list.name).clear(); }
+void FormWidget::ClearList(const ControlRef& list) { ListOf(list).clear(); }
 
 void FormWidget::AddListEntry(const ControlRef& list, const std::string& entry) {
-    FormList& box = AsList(Control(list), list.name);
+    FormList& box = ListOf(list);
     const int selected = box.currentIndex();
     box.AddEntry(entry);
     // A combo box selects the first entry added to it; these lists keep their selection.
@@ -338,24 +313,18 @@ void FormWidget::AddListEntry(const ControlRef& list, const std::string& entry) 
 }
 
 void FormWidget::SelectListEntry(const ControlRef& list, int index) {
-    FormList& box = AsList(Control(list), list.name);
-    if (index < -1 || index >= box.count()) {
-        throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
-    }
+    FormList& box = ListOf(list);
+    routing_.CheckEntry(list, index, box.count());
     box.setCurrentIndex(index);
     // Clearing the selection is no choice of an entry.
-    if (index >= 0) Raise(list.name, FormEvent::Choose, list.index);
+    if (index >= 0) routing_.Raise(list.name, FormEvent::Choose, list.index);
 }
 
-int FormWidget::SelectedIndex(const ControlRef& list) const {
-    return AsList(Control(list), list.name).currentIndex();
-}
+int FormWidget::SelectedIndex(const ControlRef& list) const { return ListOf(list).currentIndex(); }
 
 bool FormWidget::IsChecked(const ControlRef& checkBox) const {
-    auto* box = qobject_cast<QCheckBox*>(Control(checkBox));
-    if (box == nullptr)
-        throw std::invalid_argument("control " + checkBox.name + " is not a check box");
-    return box->isChecked();
+    routing_.CheckKind(checkBox, ControlKind::CheckBox);
+    return static_cast<QCheckBox*>(Control(checkBox))->isChecked();
 }
 
 void FormWidget::BringToFront() {

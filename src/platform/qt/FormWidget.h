@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "platform/FormLogic.h"
+#include "platform/FormRouting.h"
 #include "platform/Window.h"
 
 class QAction;
 class QMenuBar;
 
 namespace psion::qt {
+
+class FormList;
 
 // The Qt object name of a control: its name, and "_<index>" inside a control array.
 QString ControlObjectName(const platform::ControlRef& control);
@@ -36,7 +39,7 @@ class FormWidget : public QWidget, public platform::Window {
     void ApplyInitialFocus();
 
     QWidget* Control(const platform::ControlRef& control) const;
-    const platform::FormDescription& Description() const { return description_; }
+    const platform::FormDescription& Description() const { return routing_.Description(); }
 
     // platform::Window
     void SetText(const platform::ControlRef& control, const std::string& text) override;
@@ -59,13 +62,12 @@ class FormWidget : public QWidget, public platform::Window {
 
     void BuildControl(const platform::ControlDescription& control);
     const Entry& EntryFor(const platform::ControlRef& control) const;
-    void Raise(const std::string& control, platform::FormEvent event, int index);
+    FormList& ListOf(const platform::ControlRef& list) const;
     void ShowCaption(const Entry& entry, const QString& caption);
     void LinkCaption(const Entry& field);
 
-    const platform::FormDescription& description_;
-    std::vector<platform::EventRoute> routes_;
-    std::vector<Entry> entries_;
+    platform::FormRouting routing_;
+    std::vector<Entry> entries_;  // in tab order
     std::vector<std::pair<std::string, QAction*>> menuActions_;
     std::optional<platform::ControlRef> focusFromLoading_;
 };

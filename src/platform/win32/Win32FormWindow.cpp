@@ -97,7 +97,10 @@ DWORD StyleOf(const platform::ControlDescription& control) {
 }  // namespace
 
 Win32FormWindow::Win32FormWindow(platform::FormLogic& logic, Kind kind, HWND owner)
-    : description_(logic.Description()), routes_(logic.Routes()), kind_(kind), owner_(owner) {
+    : description_(logic.Description()),
+      routing_(description_, logic.Routes()),
+      kind_(kind),
+      owner_(owner) {
     RegisterWindowClass();
     const DWORD style = kind_ == Kind::Dialog ? kDialogStyle : kWindowStyle;
     window_ = CreateWindowExW(kExtendedStyle, kWindowClass, ToWide(description_.caption).c_str(),
@@ -287,33 +290,22 @@ void Win32FormWindow::Show() {
     }
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);
-    HWND first = nullptr;
-    if (focusFromLoading_) {
-        first = Control(*focusFromLoading_);
-    } else {
-        for (const auto& entry : entries_) {
-            if (platform::TakesFocus(entry.description->kind) && IsWindowEnabled(entry.handle)) {
-                first = entry.handle;
-                break;
-            }
-        }
-    }
-    if (first != nullptr) {
-        lastFocus_ = first;
-        ::SetFocus(first);
+    const auto first = routing_.InitialFocus(
+        focusFromLoading_, [this](std::size_t at) { return IsWindowEnabled(entries_[at].handle); });
+    if (first) {
+        lastFocus_ = entries_[*first].handle;
+        ::SetFocus(lastFocus_);
     }
 }
 
 const Win32FormWindow::Entry& Win32FormWindow::EntryFor(const ControlRef& control) const {
-    for (const auto& entry : entries_) {
-        if (entry.description->id == control) return entry;
-    }
-    throw std::out_of_range("no control " + control.name + " on " + description_.name);
+    return entries_[routing_.PositionOf(control)];
 }
 
 HWND Win32FormWindow::Control(const ControlRef& control) const { return EntryFor(control).handle; }
 
 void Win32FormWindow::SetText(const ControlRef& control, const std::string& text) {
+    routing_.CheckTextCanBeSet(control);
     const Entry& entry = EntryFor(control);
     SetWindowTextW(entry.handle, ToWide(text).c_str());
     if (entry.description->kind == ControlKind::Label) {
@@ -337,11 +329,33 @@ std::string Win32FormWindow::Text(const ControlRef& control) const {
 }
 
 void Win32FormWindow::SetEnabled(const ControlRef& control, bool enabled) {
-    EnableWindow(Control(control), enabled);
+    if (routing_.IsMenuItem(control)) {
+        EnableMenuEntry(control.name, enabled);
+    } else {
+        EnableWindow(Control(control), enabled);
+    }
+}
+
+void Win32FormWindow::EnableMenuEntry(const std::string& name, bool enabled) {
+    HMENU bar = GetMenu(window_);
+    const UINT state = enabled ? MF_ENABLED : MF_GRAYED;
+    for (std::size_t at = 0; at < menuCommands_.size(); ++at) {
+        if (menuCommands_[at] == name) {
+            ::EnableMenuItem(bar, static_cast<UINT>(kFirstMenuId + at), MF_BYCOMMAND | state);
+        }
+    }
+    // A drop-down menu has no command of its own; it is found by its place on the bar.
+    for (std::size_t at = 0; at < description_.menu.size(); ++at) {
+        if (description_.menu[at].name == name && !description_.menu[at].items.empty()) {
+            ::EnableMenuItem(bar, static_cast<UINT>(at), MF_BYPOSITION | state);
+        }
+    }
+    DrawMenuBar(window_);
 }
 
 void Win32FormWindow::SetFocus(const ControlRef& control) {
     HWND handle = Control(control);
+    routing_.CheckFocusable(control, IsWindowEnabled(handle) != FALSE);
     lastFocus_ = handle;
     if (!IsWindowVisible(window_)) {
         focusFromLoading_ = control;  // applied when the window is first shown
@@ -351,30 +365,31 @@ void Win32FormWindow::SetFocus(const ControlRef& control) {
 }
 
 void Win32FormWindow::ClearList(const ControlRef& list) {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     SendMessageW(Control(list), CB_RESETCONTENT, 0, 0);
 }
 
 void Win32FormWindow::AddListEntry(const ControlRef& list, const std::string& entry) {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     SendMessageW(Control(list), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
 }
 
 void Win32FormWindow::SelectListEntry(const ControlRef& list, int index) {
     HWND handle = Control(list);
-    const auto count = SendMessageW(handle, CB_GETCOUNT, 0, 0);
-    if (index < -1 || index >= count) {
-        throw std::out_of_range("list " + list.name + " has no entry " + std::to_string(index));
-    }
+    routing_.CheckEntry(list, index, static_cast<int>(SendMessageW(handle, CB_GETCOUNT, 0, 0)));
     SendMessageW(handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     // Selecting from code sends no notification; the logic hears it as a user's choice.
-    if (index >= 0) Raise(list.name, FormEvent::Choose, list.index);
+    if (index >= 0) routing_.Raise(list.name, FormEvent::Choose, list.index);
 }
 
 int Win32FormWindow::SelectedIndex(const ControlRef& list) const {
+    routing_.CheckKind(list, ControlKind::DropDownList);
     const auto selected = SendMessageW(Control(list), CB_GETCURSEL, 0, 0);
     return selected == CB_ERR ? -1 : static_cast<int>(selected);
 }
 
 bool Win32FormWindow::IsChecked(const ControlRef& checkBox) const {
+    routing_.CheckKind(checkBox, ControlKind::CheckBox);
     return SendMessageW(Control(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
@@ -391,12 +406,6 @@ void Win32FormWindow::Close() {
     DestroyWindow(window_);
 }
 
-void Win32FormWindow::Raise(const std::string& control, FormEvent event, int index) {
-    for (const auto& route : routes_) {
-        if (route.control == control && route.event == event) route.handler(index);
-    }
-}
-
 HBRUSH Win32FormWindow::BackgroundBrush() const {
     return GetSysColorBrush(description_.windowBackground ? COLOR_WINDOW : COLOR_BTNFACE);
 }
@@ -407,7 +416,7 @@ void Win32FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (lParam == 0) {
         const auto command = static_cast<std::size_t>(id - kFirstMenuId);
         if (id >= kFirstMenuId && command < menuCommands_.size()) {
-            Raise(menuCommands_[command], FormEvent::Click, -1);
+            routing_.Raise(menuCommands_[command], FormEvent::Click, -1);
         }
         return;
     }
@@ -415,10 +424,10 @@ void Win32FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (id < kFirstControlId || index >= entries_.size()) return;
     const auto& control = *entries_[index].description;
     if (control.kind == ControlKind::DropDownList && code == CBN_SELCHANGE) {
-        Raise(control.id.name, FormEvent::Choose, control.id.index);
+        routing_.Raise(control.id.name, FormEvent::Choose, control.id.index);
     } else if ((control.kind == ControlKind::Button || control.kind == ControlKind::CheckBox) &&
                code == BN_CLICKED) {
-        Raise(control.id.name, FormEvent::Click, control.id.index);
+        routing_.Raise(control.id.name, FormEvent::Click, control.id.index);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FormLogic.h"
+#include "platform/FormRouting.h"
 #include "platform/Window.h"
 #include "platform/win32/Win32Annotations.h"
 
@@ -70,11 +71,11 @@ class Win32FormWindow : public platform::Window {
     HFONT FontFor(const platform::FontSpec& wanted, unsigned dpi);
     const Entry& EntryFor(const platform::ControlRef& control) const;
     void OnCommand(WPARAM wParam, LPARAM lParam);
-    void Raise(const std::string& control, platform::FormEvent event, int index);
+    void EnableMenuEntry(const std::string& name, bool enabled);
     HBRUSH BackgroundBrush() const;
 
     const platform::FormDescription& description_;
-    std::vector<platform::EventRoute> routes_;
+    platform::FormRouting routing_;
     Kind kind_;
     HWND owner_;
     HWND window_ = nullptr;

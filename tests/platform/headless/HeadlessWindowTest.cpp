@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -191,6 +192,40 @@ TEST_F(HeadlessWindowTest, MenuItemsRaiseTheirHandlers) {
 
     EXPECT_EQ(events_, (Lines{"mnuexit -1"}));
     EXPECT_THROW(window_.ClickMenu("mnuNone"), std::logic_error);
+}
+
+TEST_F(HeadlessWindowTest, DisabledMenuItemsAndTheItemsOfADisabledMenuIgnoreTheUser) {
+    window_.SetEnabled(ControlRef{"mnuexit", -1}, false);
+    EXPECT_FALSE(window_.IsEnabled(ControlRef{"mnuexit", -1}));
+    EXPECT_FALSE(window_.ClickMenu("mnuexit"));
+    window_.SetEnabled(ControlRef{"mnuexit", -1}, true);
+    window_.SetEnabled(ControlRef{"mnufile", -1}, false);
+    EXPECT_FALSE(window_.ClickMenu("mnuexit"));
+    EXPECT_TRUE(events_.empty());
+
+    window_.SetEnabled(ControlRef{"mnufile", -1}, true);
+    EXPECT_TRUE(window_.ClickMenu("mnuexit"));
+    EXPECT_EQ(events_, (Lines{"mnuexit -1"}));
+}
+
+// A dialog's Exit closes the window whose routing called it; the handler's
+// own state must outlive that.
+TEST(HeadlessWindowRouting, AHandlerThatDestroysItsWindowRunsToItsEnd) {
+    const platform::FormDescription form = SampleForm();
+    std::unique_ptr<HeadlessWindow> window;
+    std::vector<std::string> said;
+    const std::string farewell(64, 'x');  // long enough to live on the heap
+    window = std::make_unique<HeadlessWindow>(
+        form,
+        std::vector<platform::EventRoute>{{"Go", FormEvent::Click, [&window, &said, farewell](int) {
+                                               window.reset();
+                                               said.push_back(farewell);
+                                           }}});
+
+    window->Click(kFirst);
+
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(said, (Lines{farewell}));
 }
 
 TEST_F(HeadlessWindowTest, ClosedWindowTakesNoInput) {

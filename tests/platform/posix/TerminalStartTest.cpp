@@ -1,4 +1,7 @@
 // Starts in a terminal, with a stand-in for xterm.
+#include <optional>
+#include <ostream>
+
 #include "platform/posix/ProcessLauncherFixture.h"
 
 namespace psion::testing {
@@ -40,49 +43,53 @@ TEST_F(TerminalTest, StyleOneRunsTheScriptInTheTerminalAndWaitsForTheScript) {
     EXPECT_EQ(arguments.back(), script.string());
 }
 
-TEST_F(TerminalTest, StyleZeroNeverOpensTheTerminal) {
-    ScopedEnv display("DISPLAY", ":71");
-    WriteScript(Native("startget.BAT"), {script::AppendLine(done_, "done")});
+// A start where the terminal may not, or cannot, run the script: the display
+// to use, the window style, and the terminal's whole text (empty: the one that
+// logs its arguments and runs the script).
+struct HiddenStart {
+    const char* name;
+    std::optional<std::string> display;
+    std::int16_t windowStyle;
+    std::string terminal;
+};
 
-    const platform::ProcessId id = launcher_.Start(LogicPath("startget.BAT"), 0);
-    ASSERT_NE(id, 0);
-    launcher_.WaitForExit(id);
+void PrintTo(const HiddenStart& start, std::ostream* out) { *out << start.name; }
 
-    EXPECT_TRUE(fs::exists(done_));
-    EXPECT_FALSE(fs::exists(terminalLog_));
-}
+class TerminalHiddenTest : public TerminalTest,
+                           public ::testing::WithParamInterface<HiddenStart> {};
 
-TEST_F(TerminalTest, StyleOneRunsHiddenWithoutADisplay) {
-    ScopedEnv display("DISPLAY", std::nullopt);
-    WriteScript(Native("startget.BAT"), {script::AppendLine(done_, "done")});
-
-    const platform::ProcessId id = launcher_.Start(LogicPath("startget.BAT"), 1);
-    ASSERT_NE(id, 0);
-    launcher_.WaitForExit(id);
-
-    EXPECT_TRUE(fs::exists(done_));
-    EXPECT_FALSE(fs::exists(terminalLog_));
-}
-
-TEST_F(TerminalTest, StyleOneRunsHiddenWhenTheTerminalCannotBeStarted) {
-    ScopedEnv display("DISPLAY", ":71");
-    // An interpreter that does not exist makes the terminal's exec fail.
-    WriteProgram(bin_ / "xterm", {});
-    {
-        std::ofstream broken(bin_ / "xterm", std::ios::trunc);
-        broken << "#!/nonexistent/interpreter\n";
+// The script runs once, without the terminal, by the shell whose id the start
+// hands back, whether or not the start waits for it.
+TEST_P(TerminalHiddenTest, TheScriptRunsHiddenOnce) {
+    ScopedEnv display("DISPLAY", GetParam().display);
+    if (!GetParam().terminal.empty()) {
+        std::ofstream(bin_ / "xterm", std::ios::trunc) << GetParam().terminal;
     }
     WriteScript(Native("startget.BAT"), {AppendShellId(runs_)});
 
     for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
         SCOPED_TRACE(NameOf(kind));
         fs::remove(runs_);
-        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
+        const platform::ProcessId id =
+            StartAs(kind, launcher_, LogicPath("startget.BAT"), GetParam().windowStyle);
         ASSERT_NE(id, 0);
         ASSERT_TRUE(WaitForFile(runs_));
         EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
     }
+    EXPECT_FALSE(fs::exists(terminalLog_)) << "the terminal ran the script";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , TerminalHiddenTest,
+    ::testing::Values(
+        HiddenStart{"StyleZeroNeverOpensTheTerminal", ":71", 0, ""},
+        HiddenStart{"StyleOneWithoutADisplay", std::nullopt, 1, ""},
+        // An interpreter that does not exist makes the terminal's exec fail.
+        HiddenStart{"TerminalThatCannotBeStarted", ":71", 1, "#!/nonexistent/interpreter\n"},
+        // Says it is ready, takes the word to run the script, and closes: no start.
+        HiddenStart{"TerminalClosedBeforeTheScriptRuns", ":71", 1,
+                    "#!/bin/sh\nprintf 'r%s\\n' $$ >&3\nread -r answer <&3\nexit 0\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TerminalTest, StyleOneRunsHiddenOnceWhenXtermCannotOpenTheDisplay) {
     // The real terminal, on a display that does not exist: it ends at once.
@@ -146,23 +153,6 @@ TEST_F(TerminalTest, AHungTerminalIsEndedAndTheScriptRunsHiddenOnceEvenIfTheTerm
         EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
         const std::string terminal = ReadLines(terminalIds).back();
         EXPECT_FALSE(ReadProcessEntry(std::stoi(terminal)).has_value()) << "the terminal is ended";
-    }
-}
-
-TEST_F(TerminalTest, ATerminalClosedBeforeTheScriptRunsIsNoStartAndTheScriptRunsHiddenOnce) {
-    ScopedEnv display("DISPLAY", ":71");
-    // Says it is ready, takes the word to run the script, and closes.
-    WriteProgram(bin_ / "xterm", {"printf 'r%s\\n' $$ >&3", "read -r answer <&3", "exit 0"});
-    WriteScript(Native("startget.BAT"), {AppendShellId(runs_), script::AppendLine(done_, "done")});
-
-    for (const StartKind kind : {StartKind::Awaited, StartKind::Detached}) {
-        SCOPED_TRACE(NameOf(kind));
-        fs::remove(runs_);
-        fs::remove(done_);
-        const platform::ProcessId id = StartAs(kind, launcher_, LogicPath("startget.BAT"), 1);
-        ASSERT_NE(id, 0);
-        ASSERT_TRUE(WaitForFile(done_));
-        EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
     }
 }
 

@@ -19,7 +19,7 @@ using platform::PromptAnswer;
 class WithoutWineTest : public TransferTest {
   protected:
     void SetUp() override {
-        environment_.Set("homedrive", "");
+        environment.Set("homedrive", "");
         fs::create_directories(prefix_ / "dosdevices");
         fs::create_directory_symlink("../..", prefix_ / "dosdevices" / "c:");
         fs::create_directories(bin_);
@@ -29,39 +29,39 @@ class WithoutWineTest : public TransferTest {
         WriteScript(DataFolder() / "startget.BAT", {script::AppendLine(Marker("ran"), "get")});
     }
 
-    const fs::path prefix_ = temp_.Path() / "wine";
-    const fs::path bin_ = temp_.Path() / "bin";
+    const fs::path prefix_ = temp.Path() / "wine";
+    const fs::path bin_ = temp.Path() / "bin";
     ScopedEnv winePrefix_{"WINEPREFIX", prefix_.string()};
     ScopedEnv path_{"PATH", bin_.string()};
 };
 
 TEST_F(WithoutWineTest, SendShowsItsFailureTextAndNothingRuns) {
     ASSERT_FALSE(posix::FindProgram("wine").has_value());
-    auto& window = Open();
-    prompt_.QueueAnswer(PromptAnswer::Yes);
+    auto& window = Start();
+    prompt.QueueAnswer(PromptAnswer::Yes);
 
     ASSERT_TRUE(window.Click(app::main_form::kSendButton));
 
-    ASSERT_EQ(prompt_.Shown().size(), 2u);
-    EXPECT_EQ(prompt_.Shown()[1].text,
+    ASSERT_EQ(prompt.Shown().size(), 2u);
+    EXPECT_EQ(prompt.Shown()[1].text,
               "There was a problem with STARTSEND.BAT.\r\n"
               "It did not complete successfully.\r\n"
               "(shell process return code = 0)");
-    EXPECT_EQ(prompt_.Shown()[1].title, "Send to Psion");
+    EXPECT_EQ(prompt.Shown()[1].title, "Send to Psion");
     EXPECT_FALSE(fs::exists(Marker("ran")));
     ExpectRestored(window);
 }
 
 TEST_F(WithoutWineTest, ReceiveShowsTheShellErrorThenItsFailureTextAndNothingRuns) {
-    auto& window = Open();
-    prompt_.QueueAnswer(PromptAnswer::Yes);
+    auto& window = Start();
+    prompt.QueueAnswer(PromptAnswer::Yes);
 
     ASSERT_TRUE(window.Click(app::main_form::kReceiveButton));
 
-    ASSERT_EQ(prompt_.Shown().size(), 3u);
-    EXPECT_EQ(prompt_.Shown()[1].text,
+    ASSERT_EQ(prompt.Shown().size(), 3u);
+    EXPECT_EQ(prompt.Shown()[1].text,
               "Error shelling \\program files (x86)\\kelvo\\psion\\startget.BAT");
-    EXPECT_EQ(prompt_.Shown()[2].text,
+    EXPECT_EQ(prompt.Shown()[2].text,
               "There was a problem with STARTGET.BAT.\r\n"
               "It did not complete successfully.\r\n"
               "(shell process return code = 0)");
@@ -71,14 +71,14 @@ TEST_F(WithoutWineTest, ReceiveShowsTheShellErrorThenItsFailureTextAndNothingRun
 
 // The same scripts in a POSIX home drive still run with /bin/sh.
 TEST_F(WithoutWineTest, AScriptInAPosixHomeDriveStillRunsWithTheShell) {
-    environment_.Set("homedrive", home_);
-    auto& window = Open();
-    prompt_.QueueAnswer(PromptAnswer::Yes);
+    environment.Set("homedrive", home);
+    auto& window = Start();
+    prompt.QueueAnswer(PromptAnswer::Yes);
 
     ASSERT_TRUE(window.Click(app::main_form::kReceiveButton));
 
-    ASSERT_EQ(prompt_.Shown().size(), 2u);
-    EXPECT_EQ(prompt_.Shown()[1].text, "Process completed successfully.");
+    ASSERT_EQ(prompt.Shown().size(), 2u);
+    EXPECT_EQ(prompt.Shown()[1].text, "Process completed successfully.");
     EXPECT_EQ(ReadLines(Marker("ran")), std::vector<std::string>{"get"});
 }
 

@@ -351,29 +351,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(QApplication::focusWidget(), program.Control(app::main_form::kSendButton));
     }
 
-    void setupRefusesOnNoFiles() {
-        testing::HomeDrive drive;  // no unit files at all
-        testing::MainWindowUnderTest program(drive);
-        program.Start();
-        QVERIFY(QTest::qWaitForWindowActive(&program.Window()));
-
-        std::vector<MessageBoxSeen> seen;
-        testing::ModalDriver driver;
-        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen));
-        program.Window().findChild<QAction*>("mnuSetup")->trigger();
-
-        QCOMPARE(driver.Pending(), std::size_t(0));
-        QVERIFY(!driver.TimedOut());
-        QCOMPARE(seen.size(), std::size_t(1));
-        QCOMPARE(seen[0].title, QStringLiteral("Update files"));
-        QCOMPARE(seen[0].text,
-                 QStringLiteral("The appears to be no Psion files to setup in this System Path"));
-        QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
-        QCOMPARE(seen[0].buttons, QStringList{"OK"});
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
-        QCOMPARE(program.Window().focusWidget(), program.Control(app::main_form::kCombo1));
-    }
-
     void contactDialogOpensModallyAndClosesWithExit() {
         testing::HomeDrive drive;
         drive.WriteUnitFiles();

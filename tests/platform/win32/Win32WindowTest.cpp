@@ -197,6 +197,25 @@ TEST_F(Win32WindowTest, ForwardsTheControlsEventsToTheLogic) {
     EXPECT_FALSE(window.IsOpen());
 }
 
+// The menu bar draws an entry the logic disabled in grey, a drop-down menu too.
+TEST_F(Win32WindowTest, GreysTheMenuEntriesTheLogicDisables) {
+    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
+    logic_.Load(window);
+    HMENU bar = GetMenu(window.Handle());
+    const auto greyed = [bar](UINT position) {
+        return (GetMenuState(bar, position, MF_BYPOSITION) & MF_GRAYED) != 0;
+    };
+
+    window.SetEnabled({"mnufile", -1}, false);
+    window.SetEnabled({"mnuSetup", -1}, false);
+    EXPECT_TRUE(greyed(0));
+    EXPECT_TRUE(greyed(1));
+    EXPECT_FALSE(greyed(2));
+
+    window.SetEnabled({"mnuSetup", -1}, true);
+    EXPECT_FALSE(greyed(1));
+}
+
 // Runs once the dialog's own message loop is going: checks the opener is
 // disabled meanwhile, then presses the dialog's "Exit".
 win32::Win32FormWindow* openerOfDialog = nullptr;

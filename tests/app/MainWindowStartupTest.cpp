@@ -75,14 +75,14 @@ class MainWindowPathListTest : public MainWindowTest,
                                public ::testing::WithParamInterface<PathListCase> {};
 
 TEST_P(MainWindowPathListTest, OffersTheSystemDriveOnlyBesideAnotherDriveLetter) {
-    if (GetParam().homeDrive) environment_.Set("HOMEDRIVE", *GetParam().homeDrive);
-    if (GetParam().systemDrive) environment_.Set("SystemDrive", *GetParam().systemDrive);
+    if (GetParam().homeDrive) environment.Set("HOMEDRIVE", *GetParam().homeDrive);
+    if (GetParam().systemDrive) environment.Set("SystemDrive", *GetParam().systemDrive);
 
     auto& window = Start();
 
     EXPECT_EQ(window.Entries(kCombo1), GetParam().entries);
     EXPECT_EQ(window.SelectedIndex(kCombo1), 1);
-    EXPECT_EQ(shared_.SystemPath, GetParam().entries[1]);
+    EXPECT_EQ(shared.SystemPath, GetParam().entries[1]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,18 +128,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, NetworkHomeDriveReachesTheUnitOnTheSystemDrive) {
-    environment_.Set("HOMEDRIVE", "H:");
-    environment_.Set("SystemDrive", "C:");
-    std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", temp_.Path(),
+    environment.Set("HOMEDRIVE", "H:");
+    environment.Set("SystemDrive", "C:");
+    std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", temp.Path(),
                           std::filesystem::copy_options::recursive);
 
     auto& window = Start();
     // The start-up still picks the home drive's second path, where nothing is.
-    EXPECT_EQ(shared_.SystemPath, "H:\\program files (x86)");
+    EXPECT_EQ(shared.SystemPath, "H:\\program files (x86)");
     EXPECT_EQ(window.Text(kLbltype), "No files");
 
     ASSERT_TRUE(window.Choose(kCombo1, 3));
-    EXPECT_EQ(shared_.SystemPath, "C:\\program files (x86)");
+    EXPECT_EQ(shared.SystemPath, "C:\\program files (x86)");
     EXPECT_EQ(window.Text(kLbltype), "MX Version");
     EXPECT_EQ(window.Text(kLbldest), "link -sTTY:A");
     EXPECT_EQ(window.Text(kLblComm), "COM1");

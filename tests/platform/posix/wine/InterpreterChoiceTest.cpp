@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/wine/VirtualDisplay.h"
 #include "platform/posix/wine/WineUnitFixture.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -70,6 +71,27 @@ INSTANTIATE_TEST_SUITE_P(
                       // As when Wine's 32-bit part has been removed since: the 64-bit one runs it.
                       InterpreterCase{"ThereButEndingAtOnce", Wow64::InterpreterThatEndsAtOnce, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// With "Show command window", the fallback runs in the terminal too.
+TEST_P(InterpreterChoiceTest, ShownTheScriptRunsOnceInTheTerminal) {
+    VirtualDisplay xserver;
+    ASSERT_FALSE(xserver.Name().empty()) << "Xvfb is needed here (scripts/install-deps.sh)";
+    const ScopedEnv display("DISPLAY", xserver.Name());
+    PlaceWow64(GetParam().wow64);
+    WriteBatch("startget.BAT", {"echo ran>>\"%~dp0ran.txt\""});
+
+    const platform::ProcessId id = launcher_.Start(
+        "\\program files (x86)\\kelvo\\psion\\startget.BAT", platform::kWindowNormalFocused);
+    ASSERT_NE(id, 0);
+    std::ifstream comm("/proc/" + std::to_string(id) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    EXPECT_EQ(name, "xterm");
+    launcher_.WaitForExit(id);
+
+    EXPECT_EQ(Marker(), "ran\r\n");
+    EXPECT_EQ(Wow64Starts(), GetParam().wow64Starts);
+}
 
 // An interpreter that never opens the script and never ends: Send's wait for
 // the opening ends at its limit, and the start counts, since the process exists.

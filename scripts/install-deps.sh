@@ -10,6 +10,7 @@ exec "$(dirname "$0")/apt-install-missing.sh" \
     fonts-liberation fonts-urw-base35 \
     xterm xvfb xdotool \
     wine wine64 \
+    gcc-mingw-w64-x86-64-posix socat \
     acl attr \
     librsvg2-bin icoutils \
     "$@"

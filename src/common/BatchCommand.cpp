@@ -25,4 +25,9 @@ std::string CmdCommandLine(const BatchStart& start) {
     return "cmd.exe " + std::string(kCmdSwitches) + " \"" + QuotedCommand(start) + "\"";
 }
 
+std::vector<CmdInterpreter> CmdInterpretersToTry(bool wow64Present) {
+    if (!wow64Present) return {CmdInterpreter::System};
+    return {CmdInterpreter::Wow64, CmdInterpreter::System};
+}
+
 }  // namespace psion::common

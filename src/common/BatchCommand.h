@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace psion::common {
 
@@ -36,5 +37,19 @@ std::string QuotedCommand(const BatchStart& start);
 
 // The whole command line: cmd.exe /d /e:ON /v:OFF /s /c ""<target>"".
 std::string CmdCommandLine(const BatchStart& start);
+
+// Which cmd.exe runs a script. The unit's scripts were written for the 32-bit
+// world of a 64-bit Windows: there %ProgramFiles% is "C:\Program Files (x86)",
+// and the registry view and System32 are the 32-bit ones. So the 32-bit
+// interpreter (the Windows folder's SysWOW64\cmd.exe) runs them where the
+// system has one, and the system's own is tried after it, for when the 32-bit
+// one cannot be started; a missing or broken 32-bit part never fails a start.
+enum class CmdInterpreter { Wow64, System };
+
+// The interpreters to try, in order: the 32-bit one first when there is one.
+std::vector<CmdInterpreter> CmdInterpretersToTry(bool wow64Present);
+
+// The 32-bit interpreter as Wine's drive C: holds it, when Wine's 32-bit part is installed.
+inline constexpr std::string_view kWineWow64Cmd = "C:\\windows\\syswow64\\cmd.exe";
 
 }  // namespace psion::common

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <optional>
 #include <string>
@@ -30,11 +31,17 @@ bool IsReadableRegularFile(const std::string& nativePath) {
     return regular;
 }
 
-// What one start tries: the terminal first when there is one, then hidden.
+// The interpreters a start may try, at most: the 32-bit cmd.exe and the 64-bit one.
+constexpr std::size_t kMaxInterpreters = 2;
+
+// What one start tries, in order: the terminal with each interpreter when
+// there is a terminal, then each interpreter hidden. An attempt that fails has
+// not opened the script, so the script runs once at most.
 struct StartPlan {
-    const PreparedCommand* terminal;  // nullptr when the script is to run hidden
-    const PreparedCommand* hidden;
+    std::array<const PreparedCommand*, kMaxInterpreters> terminal{};  // nullptr: none
+    std::array<const PreparedCommand*, kMaxInterpreters> hidden{};
     int terminalLimitMs;
+    int openLimitMs;         // -1: wait for the script's opening without a limit
     const char* scriptPath;  // the native path, whose opening is the script's start
 };
 
@@ -43,10 +50,18 @@ struct StartPlan {
 pid_t StartByPlan(const StartPlan& plan) {
     const int watch = WatchForOpen(plan.scriptPath);
     pid_t started = 0;
-    if (plan.terminal != nullptr) {
-        started = StartInTerminal(*plan.terminal, plan.terminalLimitMs, watch);
+    for (const PreparedCommand* terminal : plan.terminal) {
+        if (started != 0 || terminal == nullptr) break;
+        bool shellWasReady = false;
+        started = StartInTerminal(*terminal, plan.terminalLimitMs, watch, plan.openLimitMs,
+                                  shellWasReady);
+        // A terminal that never got as far as its shell fails whatever it runs.
+        if (!shellWasReady) break;
     }
-    if (started == 0) started = StartHidden(*plan.hidden, watch);
+    for (const PreparedCommand* hidden : plan.hidden) {
+        if (started != 0 || hidden == nullptr) break;
+        started = StartHidden(*hidden, watch, plan.openLimitMs);
+    }
     CloseIfOpen(watch);
     return started;
 }
@@ -91,39 +106,51 @@ pid_t StartThroughIntermediate(const StartPlan& plan) {
 }
 
 platform::ProcessId Launch(const std::string& scriptPath, std::int16_t windowStyle,
-                           std::chrono::milliseconds terminalLimit, bool detached) {
+                           std::chrono::milliseconds terminalLimit,
+                           std::optional<std::chrono::milliseconds> openLimit, bool detached) {
     const NativeLocation script = MapToNative(scriptPath);
     if (!IsReadableRegularFile(script.path)) return 0;
     // A script on a Wine drive runs under Wine or not at all.
-    const auto hiddenCommand = HiddenScriptCommand(script, scriptPath);
-    if (!hiddenCommand) return 0;
+    const auto hiddenCommands = HiddenScriptCommands(script, scriptPath);
+    if (hiddenCommands.empty() || hiddenCommands.size() > kMaxInterpreters) return 0;
 
-    std::optional<PreparedCommand> terminal;
-    if (windowStyle == platform::kWindowNormalFocused) {
-        if (auto command = TerminalScriptCommand(*hiddenCommand, script.path)) {
-            terminal.emplace(*command);
+    // Everything is prepared before the fork, where nothing may allocate.
+    std::array<std::optional<PreparedCommand>, kMaxInterpreters> terminal;
+    std::array<std::optional<PreparedCommand>, kMaxInterpreters> hidden;
+    StartPlan plan{{},
+                   {},
+                   static_cast<int>(terminalLimit.count()),
+                   openLimit ? static_cast<int>(openLimit->count()) : -1,
+                   script.path.c_str()};
+    std::size_t shown = 0;
+    for (std::size_t i = 0; i < hiddenCommands.size(); ++i) {
+        if (windowStyle == platform::kWindowNormalFocused) {
+            if (auto command = TerminalScriptCommand(hiddenCommands[i], script.path)) {
+                plan.terminal[shown] = &terminal[shown].emplace(*command);
+                ++shown;
+            }
         }
+        plan.hidden[i] = &hidden[i].emplace(hiddenCommands[i]);
     }
-    const PreparedCommand hidden(*hiddenCommand);
-    const StartPlan plan{terminal ? &*terminal : nullptr, &hidden,
-                         static_cast<int>(terminalLimit.count()), script.path.c_str()};
     return static_cast<platform::ProcessId>(detached ? StartThroughIntermediate(plan)
                                                      : StartByPlan(plan));
 }
 
 }  // namespace
 
-PosixProcessLauncher::PosixProcessLauncher(std::chrono::milliseconds terminalStartLimit)
-    : terminalStartLimit_(terminalStartLimit) {}
+PosixProcessLauncher::PosixProcessLauncher(std::chrono::milliseconds terminalStartLimit,
+                                           std::chrono::milliseconds sendOpenLimit)
+    : terminalStartLimit_(terminalStartLimit), sendOpenLimit_(sendOpenLimit) {}
 
 platform::ProcessId PosixProcessLauncher::Start(const std::string& scriptPath,
                                                 std::int16_t windowStyle) {
-    return Launch(scriptPath, windowStyle, terminalStartLimit_, false);
+    // Receive waits for the process anyway, so it waits for the opening without a limit.
+    return Launch(scriptPath, windowStyle, terminalStartLimit_, std::nullopt, false);
 }
 
 platform::ProcessId PosixProcessLauncher::StartDetached(const std::string& scriptPath,
                                                         std::int16_t windowStyle) {
-    return Launch(scriptPath, windowStyle, terminalStartLimit_, true);
+    return Launch(scriptPath, windowStyle, terminalStartLimit_, sendOpenLimit_, true);
 }
 
 void PosixProcessLauncher::WaitForExit(platform::ProcessId id) {

@@ -54,14 +54,21 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& assignm
     return result;
 }
 
-std::optional<ScriptCommand> WineCommand(const NativeLocation& script,
-                                         const std::string& logicPath) {
+// Wine puts a cmd.exe into the prefix's syswow64 only when its 32-bit part is installed.
+bool HoldsWow64Interpreter() {
+    struct stat info {};
+    const std::string path = MapToNativePath(std::string(common::kWineWow64Cmd));
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::vector<ScriptCommand> WineCommands(const NativeLocation& script,
+                                        const std::string& logicPath) {
     // cmd.exe is always started in the script's folder, as the file system
     // knows it, so the folder's name never reaches cmd.exe at all.
     const auto start = common::PlanBatchStart(logicPath, common::FolderUse::StartInFolder);
-    if (!start) return std::nullopt;
+    if (!start) return {};
     auto wine = FindProgram("wine");
-    if (!wine) return std::nullopt;
+    if (!wine) return {};
 
     std::vector<std::string> settings{
         "WINEPREFIX=" + script.winePrefix,
@@ -69,19 +76,25 @@ std::optional<ScriptCommand> WineCommand(const NativeLocation& script,
     // Wine's own diagnostics stay quiet unless the user asked for them.
     if (std::getenv("WINEDEBUG") == nullptr) settings.emplace_back("WINEDEBUG=-all");
 
-    ScriptCommand command;
-    command.arguments = {*wine, "cmd.exe"};
-    std::string_view switches = common::kCmdSwitches;
-    while (!switches.empty()) {
-        const std::size_t blank = switches.find(' ');
-        command.arguments.emplace_back(switches.substr(0, blank));
-        switches.remove_prefix(blank == std::string_view::npos ? switches.size() : blank + 1);
+    std::vector<ScriptCommand> commands;
+    for (const auto interpreter : common::CmdInterpretersToTry(HoldsWow64Interpreter())) {
+        ScriptCommand command;
+        command.arguments = {*wine, interpreter == common::CmdInterpreter::Wow64
+                                        ? std::string(common::kWineWow64Cmd)
+                                        : std::string("cmd.exe")};
+        std::string_view switches = common::kCmdSwitches;
+        while (!switches.empty()) {
+            const std::size_t blank = switches.find(' ');
+            command.arguments.emplace_back(switches.substr(0, blank));
+            switches.remove_prefix(blank == std::string_view::npos ? switches.size() : blank + 1);
+        }
+        command.arguments.push_back("%" + std::string(kBatchCommandVariable) + "%");
+        command.environment = EnvironmentWith(settings);
+        command.folder = ParentFolder(script.path);
+        command.detachedInput = true;
+        commands.push_back(std::move(command));
     }
-    command.arguments.push_back("%" + std::string(kBatchCommandVariable) + "%");
-    command.environment = EnvironmentWith(settings);
-    command.folder = ParentFolder(script.path);
-    command.detachedInput = true;
-    return command;
+    return commands;
 }
 
 }  // namespace
@@ -109,10 +122,10 @@ std::optional<std::string> FindTerminal() {
     return FindProgram("xterm");
 }
 
-std::optional<ScriptCommand> HiddenScriptCommand(const NativeLocation& script,
-                                                 const std::string& logicPath) {
-    if (script.OnWineDrive()) return WineCommand(script, logicPath);
-    return ScriptCommand{{"/bin/sh", "--", script.path}, {}, {}, false};
+std::vector<ScriptCommand> HiddenScriptCommands(const NativeLocation& script,
+                                                const std::string& logicPath) {
+    if (script.OnWineDrive()) return WineCommands(script, logicPath);
+    return {ScriptCommand{{"/bin/sh", "--", script.path}, {}, {}, false}};
 }
 
 std::optional<ScriptCommand> TerminalScriptCommand(const ScriptCommand& hidden,

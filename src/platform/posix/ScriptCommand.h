@@ -35,14 +35,16 @@ std::optional<std::string> FindProgram(std::string_view name);
 // the wait too early.
 std::optional<std::string> FindTerminal();
 
-// The command that runs the script without any window. A script in a POSIX
-// folder runs with /bin/sh, its path one argument after "--". A script on a
-// Wine drive runs with that prefix's cmd.exe through wine, started in the
-// script's folder with standard input, output and error on /dev/null;
-// nullopt when wine is not found or the path cannot be passed to cmd.exe
-// whole (it never falls back to /bin/sh).
-std::optional<ScriptCommand> HiddenScriptCommand(const NativeLocation& script,
-                                                 const std::string& logicPath);
+// The commands that run the script without any window, in the order to try
+// them. A script in a POSIX folder runs with /bin/sh, its path one argument
+// after "--". A script on a Wine drive runs with a cmd.exe of that prefix
+// through wine, started in the script's folder with standard input, output
+// and error on /dev/null: first the 32-bit one (C:\windows\syswow64\cmd.exe)
+// where the prefix holds one, then the 64-bit one. Empty when wine is not
+// found or the path cannot be passed to cmd.exe whole (it never falls back to
+// /bin/sh).
+std::vector<ScriptCommand> HiddenScriptCommands(const NativeLocation& script,
+                                                const std::string& logicPath);
 
 // The command that runs the hidden command in the terminal instead, titled
 // with the script's file name and with the terminal's hold resource off, so

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,12 +54,30 @@ bool HasBeenOpened(int watch) {
     }
 }
 
-OpenOutcome WaitForOpen(int watch, int firstProcess, int secondProcess) {
+namespace {
+
+long long NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000LL;
+}
+
+}  // namespace
+
+OpenOutcome WaitForOpen(int watch, int firstProcess, int secondProcess, int limitMs) {
+    const long long deadline = limitMs >= 0 ? NowMs() + limitMs : 0;
     while (true) {
         pollfd ready[3] = {
             {watch, POLLIN, 0}, {firstProcess, POLLIN, 0}, {secondProcess, POLLIN, 0}};
         const nfds_t count = secondProcess >= 0 ? 3 : 2;
-        if (::poll(ready, count, -1) < 0) {
+        int timeout = -1;
+        if (limitMs >= 0) {
+            const long long left = deadline - NowMs();
+            if (left <= 0)
+                return HasBeenOpened(watch) ? OpenOutcome::Opened : OpenOutcome::LimitPassed;
+            timeout = static_cast<int>(left);
+        }
+        if (::poll(ready, count, timeout) < 0) {
             if (errno == EINTR) continue;
             // Nothing left to wait with: take the start as made, as without a watch.
             return OpenOutcome::Opened;

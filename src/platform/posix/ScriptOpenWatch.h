@@ -29,10 +29,11 @@ void SignalProcess(int processHandle, int signal);
 // True when the file has been opened since the watch began or the last call.
 bool HasBeenOpened(int watch);
 
-enum class OpenOutcome { Opened, FirstEnded, SecondEnded };
+enum class OpenOutcome { Opened, FirstEnded, SecondEnded, LimitPassed };
 
 // Blocks until the file is opened or one of the processes ends (second may
-// be -1). An open that came before the end counts as opened.
-OpenOutcome WaitForOpen(int watch, int firstProcess, int secondProcess);
+// be -1), or, with a limit (limitMs >= 0; -1: none), until that many
+// milliseconds have passed. An open that came before the end counts as opened.
+OpenOutcome WaitForOpen(int watch, int firstProcess, int secondProcess, int limitMs = -1);
 
 }  // namespace psion::posix

@@ -77,15 +77,18 @@ bool ExecSucceeded(int readEnd) {
 // Once the terminal's shell has been told to run the script: true when the
 // script is being executed. When the terminal ends first, its shell is ended
 // too, so the script cannot start late from a closed terminal.
-bool ScriptRunsInTerminal(int watch, pid_t terminal, pid_t shell, int shellHandle) {
+bool ScriptRunsInTerminal(int watch, pid_t terminal, pid_t shell, int shellHandle,
+                          int openLimitMs) {
     const int terminalHandle = ProcessHandle(terminal);
     bool runs = true;  // without a watch, the word to run counts, as it is all that is known
     if (watch >= 0 && shellHandle >= 0 && terminalHandle >= 0) {
-        const OpenOutcome outcome = WaitForOpen(watch, shellHandle, terminalHandle);
+        const OpenOutcome outcome = WaitForOpen(watch, shellHandle, terminalHandle, openLimitMs);
         if (outcome == OpenOutcome::SecondEnded && shell != terminal) {
             SignalProcess(shellHandle, SIGKILL);
         }
-        runs = outcome == OpenOutcome::Opened || HasBeenOpened(watch);
+        // Past the limit the start counts as made, since the process exists.
+        runs = outcome == OpenOutcome::Opened || outcome == OpenOutcome::LimitPassed ||
+               HasBeenOpened(watch);
     }
     CloseIfOpen(terminalHandle);
     return runs;
@@ -93,11 +96,11 @@ bool ScriptRunsInTerminal(int watch, pid_t terminal, pid_t shell, int shellHandl
 
 // Once the hidden command has been executed: true when the script is being
 // executed, false when the command ended first.
-bool ScriptRunsHidden(int watch, pid_t pid) {
+bool ScriptRunsHidden(int watch, pid_t pid, int openLimitMs) {
     if (watch < 0) return true;
     const int handle = ProcessHandle(pid);
     if (handle < 0) return true;
-    const bool runs = WaitForOpen(watch, handle, -1) == OpenOutcome::Opened;
+    const bool runs = WaitForOpen(watch, handle, -1, openLimitMs) != OpenOutcome::FirstEnded;
     ::close(handle);
     return runs;
 }
@@ -113,7 +116,9 @@ void CloseIfOpen(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch) {
+pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch, int openLimitMs,
+                      bool& shellWasReady) {
+    shellWasReady = false;
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return 0;
     const pid_t pid = ::fork();
@@ -124,11 +129,12 @@ pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch) {
         return 0;
     }
     const pid_t shell = TerminalShellWhenReady(ends[0], limitMs);
+    shellWasReady = shell > 0;
     // Taken while the shell waits for the word, so the handle is surely its.
     const int shellHandle = shell > 0 ? ProcessHandle(shell) : -1;
     const bool told = shell > 0 && SayGo(ends[0]);
     ::close(ends[0]);
-    const bool started = told && ScriptRunsInTerminal(watch, pid, shell, shellHandle);
+    const bool started = told && ScriptRunsInTerminal(watch, pid, shell, shellHandle, openLimitMs);
     CloseIfOpen(shellHandle);
     if (started) return pid;
     // Ended, hung or closed: either way it will not run the script now.
@@ -137,7 +143,7 @@ pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch) {
     return 0;
 }
 
-pid_t StartHidden(const PreparedCommand& command, int watch) {
+pid_t StartHidden(const PreparedCommand& command, int watch, int openLimitMs) {
     int errorPipe[2];
     if (::pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
     const pid_t pid = ::fork();
@@ -147,7 +153,7 @@ pid_t StartHidden(const PreparedCommand& command, int watch) {
         ::close(errorPipe[0]);
         return 0;
     }
-    const bool started = ExecSucceeded(errorPipe[0]) && ScriptRunsHidden(watch, pid);
+    const bool started = ExecSucceeded(errorPipe[0]) && ScriptRunsHidden(watch, pid, openLimitMs);
     ::close(errorPipe[0]);
     if (started) return pid;
     WaitBlocking(pid);

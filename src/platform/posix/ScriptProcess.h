@@ -60,10 +60,16 @@ void CloseIfOpen(int fd);
 // terminal once the script inside it is being executed (a child of the
 // caller), or 0 when the terminal ended, hung past the limit or was closed
 // before that. `watch` is WatchForOpen's watch of the script, or -1.
-pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch);
+// `shellWasReady` tells whether the terminal's shell said it was ready, so
+// that a failure lay with the command rather than with the terminal.
+pid_t StartInTerminal(const PreparedCommand& command, int limitMs, int watch, int openLimitMs,
+                      bool& shellWasReady);
 
 // Runs the command without a window, in a session of its own: its id once
 // the script is being executed (a child of the caller), or 0.
-pid_t StartHidden(const PreparedCommand& command, int watch);
+//
+// Both wait for the script to be opened for at most openLimitMs (-1: no
+// limit); past it the start counts as made, since the process exists.
+pid_t StartHidden(const PreparedCommand& command, int watch, int openLimitMs);
 
 }  // namespace psion::posix

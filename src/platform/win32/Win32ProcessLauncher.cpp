@@ -11,13 +11,6 @@
 namespace psion::win32 {
 namespace {
 
-std::optional<std::wstring> CommandInterpreter() {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    return std::wstring(folder, length) + L"\\cmd.exe";
-}
-
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -51,6 +44,17 @@ std::wstring FromUtf8(const std::string& bytes) {
 
 }  // namespace
 
+InterpreterFolders SystemInterpreterFolders() {
+    InterpreterFolders folders;
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.system.assign(folder, length);
+    // Fails where the system has no 32-bit side, as on 32-bit Windows.
+    length = GetSystemWow64DirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.wow64.emplace(folder, length);
+    return folders;
+}
+
 Win32ProcessLauncher::~Win32ProcessLauncher() {
     for (const auto& [id, handle] : handles_) CloseHandle(static_cast<HANDLE>(handle));
 }
@@ -62,10 +66,8 @@ platform::ProcessId Win32ProcessLauncher::Start(const std::string& scriptPath,
     const std::wstring script = ToWide(scriptPath);
     const auto plan =
         common::PlanBatchStart(ToUtf8(script), common::FolderUse::OnCommandLineWherePossible);
-    const auto interpreter = CommandInterpreter();
-    if (!plan || !interpreter || !IsExistingFile(script)) return 0;
+    if (!plan || folders_.system.empty() || !IsExistingFile(script)) return 0;
 
-    std::wstring commandLine = FromUtf8(common::CmdCommandLine(*plan));
     const std::wstring startFolder = FromUtf8(plan->folder);
 
     STARTUPINFOW startup{};
@@ -81,10 +83,21 @@ platform::ProcessId Win32ProcessLauncher::Start(const std::string& scriptPath,
 
     PROCESS_INFORMATION process{};
     const wchar_t* folder = startFolder.empty() ? nullptr : startFolder.c_str();
-    if (!CreateProcessW(interpreter->c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
-                        nullptr, folder, &startup, &process)) {
-        return 0;
+    bool started = false;
+    for (const auto interpreter : common::CmdInterpretersToTry(folders_.wow64.has_value())) {
+        const std::wstring program =
+            (interpreter == common::CmdInterpreter::Wow64 ? *folders_.wow64 : folders_.system) +
+            L"\\cmd.exe";
+        std::wstring commandLine = FromUtf8(common::CmdCommandLine(*plan));
+        // A 32-bit interpreter that cannot be started (missing, or not a
+        // program this system runs) has run nothing, so the next one may.
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                           nullptr, folder, &startup, &process)) {
+            started = true;
+            break;
+        }
     }
+    if (!started) return 0;
     CloseHandle(process.hThread);
     const auto id = static_cast<platform::ProcessId>(process.dwProcessId);
     if (const auto old = handles_.find(id); old != handles_.end()) {

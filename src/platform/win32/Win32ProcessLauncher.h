@@ -1,17 +1,30 @@
 #pragma once
 
 #include <map>
+#include <optional>
+#include <string>
 
 #include "platform/ProcessLauncher.h"
 
 namespace psion::win32 {
 
-// Starts a batch script through the system directory's cmd.exe. The process
+// The folders that hold cmd.exe: the system's own, and the 32-bit one's where
+// the system has one (on 64-bit Windows, SysWOW64).
+struct InterpreterFolders {
+    std::optional<std::wstring> wow64;
+    std::wstring system;
+};
+InterpreterFolders SystemInterpreterFolders();
+
+// Starts a batch script through cmd.exe: the 32-bit one where the system has
+// one, for the unit's scripts were written for it, and the system's own
+// where there is none or the 32-bit one cannot be started. The process
 // handle of each start is kept, so that a wait is on that very process even
 // if its id has been given to another one since.
 class Win32ProcessLauncher : public platform::ProcessLauncher {
   public:
-    Win32ProcessLauncher() = default;
+    Win32ProcessLauncher() : Win32ProcessLauncher(SystemInterpreterFolders()) {}
+    explicit Win32ProcessLauncher(InterpreterFolders folders) : folders_(std::move(folders)) {}
     ~Win32ProcessLauncher() override;
     Win32ProcessLauncher(const Win32ProcessLauncher&) = delete;
     Win32ProcessLauncher& operator=(const Win32ProcessLauncher&) = delete;
@@ -22,6 +35,7 @@ class Win32ProcessLauncher : public platform::ProcessLauncher {
   private:
     void ForgetEndedProcesses();
 
+    InterpreterFolders folders_;
     std::map<platform::ProcessId, void*> handles_;  // process id -> process HANDLE
 };
 

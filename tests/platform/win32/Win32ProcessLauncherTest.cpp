@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
 #include <string>
 
 #include "platform/win32/Win32ProcessLauncher.h"
@@ -121,6 +124,63 @@ TEST_F(Win32ProcessLauncherTest, WaitsForAProcessStartedByAnotherLauncher) {
 
     EXPECT_EQ(MarkerText(), "done\r\n");
 }
+
+// What the 32-bit interpreter's folder holds. This Wine runs no 32-bit code,
+// so a 64-bit stand-in takes the 32-bit cmd.exe's place: it records each
+// start in cmd-starts.txt beside itself and runs the system's cmd.exe.
+enum class Wow64 { NoFolder, Nothing, Interpreter, NotAProgram };
+
+struct InterpreterCase {
+    const char* name;
+    Wow64 wow64;
+    bool standInStarted;
+};
+
+void PrintTo(const InterpreterCase& tried, std::ostream* out) { *out << tried.name; }
+
+class Win32InterpreterChoiceTest : public Win32ProcessLauncherTest,
+                                   public ::testing::WithParamInterface<InterpreterCase> {
+  protected:
+    std::filesystem::path Wow64Folder() const { return temp_.Path() / "SysWOW64"; }
+
+    win32::InterpreterFolders Folders() const {
+        win32::InterpreterFolders folders = win32::SystemInterpreterFolders();
+        folders.wow64.reset();
+        const Wow64 wow64 = GetParam().wow64;
+        if (wow64 == Wow64::NoFolder) return folders;
+        std::filesystem::create_directories(Wow64Folder());
+        folders.wow64 = Wow64Folder().wstring();
+        const auto cmd = Wow64Folder() / "cmd.exe";
+        if (wow64 == Wow64::Interpreter) {
+            std::filesystem::copy_file(std::filesystem::u8path(PSION_CMD_STAND_IN_EXE), cmd);
+        } else if (wow64 == Wow64::NotAProgram) {
+            std::ofstream(cmd, std::ios::binary) << "not a program";
+        }
+        return folders;
+    }
+};
+
+TEST_P(Win32InterpreterChoiceTest, TheScriptRunsOnceUnderThe32BitInterpreterWhereOneStarts) {
+    win32::Win32ProcessLauncher launcher(Folders());
+    const std::string script =
+        WriteBatch("kelvo/psion/startget.BAT", "echo ran>>\"" + Marker() + "\"\r\n");
+
+    const platform::ProcessId id = launcher.Start(script, platform::kWindowHidden);
+    ASSERT_NE(id, 0);
+    launcher.WaitForExit(id);
+
+    EXPECT_EQ(MarkerText(), "ran\r\n");
+    EXPECT_EQ(std::filesystem::exists(Wow64Folder() / "cmd-starts.txt"), GetParam().standInStarted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Wow64, Win32InterpreterChoiceTest,
+    ::testing::Values(InterpreterCase{"NoWow64Folder", Wow64::NoFolder, false},
+                      InterpreterCase{"NoInterpreterThere", Wow64::Nothing, false},
+                      InterpreterCase{"InterpreterThere", Wow64::Interpreter, true},
+                      // ERROR_BAD_EXE_FORMAT, as a 32-bit cmd.exe gives where nothing runs it.
+                      InterpreterCase{"NotAProgramThere", Wow64::NotAProgram, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace psion::testing

@@ -33,6 +33,35 @@ std::string ReadWhole(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Makes `target` a folder of links to the entries of `source`, except for
+// the folders in `own` (relative to it): those are folders of its own, and
+// the folders that lead to them are made the same way again.
+void Mirror(const fs::path& source, const fs::path& target, const std::vector<fs::path>& own) {
+    fs::create_directories(target);
+    for (const auto& entry : fs::directory_iterator(source)) {
+        const fs::path name = entry.path().filename();
+        bool isOwn = false;
+        std::vector<fs::path> below;
+        for (const auto& folder : own) {
+            if (*folder.begin() != name) continue;
+            const fs::path rest = folder.lexically_relative(name);
+            if (rest.empty() || rest == ".") {
+                isOwn = true;
+            } else {
+                below.push_back(rest);
+            }
+        }
+        if (isOwn) {
+            fs::create_directory(target / name);
+        } else if (!below.empty()) {
+            Mirror(entry.path(), target / name, below);
+        } else {
+            fs::create_symlink(entry.path(), target / name);
+        }
+    }
+    for (const auto& folder : own) fs::create_directories(target / folder);
+}
+
 }  // namespace
 
 const fs::path& SharedWinePrefix() {
@@ -44,12 +73,16 @@ const fs::path& SharedWinePrefix() {
     return prefix;
 }
 
-TwinWinePrefix::TwinWinePrefix() {
+TwinWinePrefix::TwinWinePrefix(const std::vector<std::string>& ownFolders) {
     const fs::path& shared = SharedWinePrefix();
     std::random_device random;
     path_ = shared.parent_path() / ("twin-prefix-" + std::to_string(random()));
     fs::create_directories(path_ / "dosdevices");
-    fs::create_directory_symlink(shared / "drive_c", path_ / "drive_c");
+    if (ownFolders.empty()) {
+        fs::create_directory_symlink(shared / "drive_c", path_ / "drive_c");
+    } else {
+        Mirror(shared / "drive_c", path_ / "drive_c", {ownFolders.begin(), ownFolders.end()});
+    }
     fs::create_directory_symlink("../drive_c", path_ / "dosdevices" / "c:");
     for (const char* file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"}) {
         if (fs::exists(shared / file)) fs::copy_file(shared / file, path_ / file);
@@ -61,6 +94,18 @@ TwinWinePrefix::~TwinWinePrefix() {
         RunPrefixScript("remove", path_);
     } catch (...) {
     }
+}
+
+bool TwinWinePrefix::Run(const std::string& command) const {
+    const std::string line = "WINEPREFIX=" + Quoted(path_.string()) +
+                             " WINEDEBUG=-all; export WINEPREFIX WINEDEBUG; " + command +
+                             " >/dev/null 2>&1 </dev/null";
+    return std::system(line.c_str()) == 0;
+}
+
+bool TwinWinePrefix::MapComPort(const std::string& port, const std::string& device) const {
+    return Run("wine reg add 'HKLM\\Software\\Wine\\Ports' /v " + port + " /t REG_SZ /d " +
+               Quoted(device) + " /f && { wineserver -k || true; }");
 }
 
 // A wineserver is told apart by the prefix the launcher gave it in its environment.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace psion::testing {
 
@@ -10,16 +11,26 @@ namespace psion::testing {
 const std::filesystem::path& SharedWinePrefix();
 
 // A second prefix whose drive C: is the shared prefix's, so it costs nothing
-// to make, but which has a Wine server of its own: none runs when it is
-// made. Its server is ended, and the prefix removed, with the object.
+// to make, but which has a Wine server, a registry and Wine's devices of its
+// own: none runs when it is made. Folders of drive C: named in `ownFolders`
+// (such as "windows/syswow64") are its own, empty, while all else is the
+// shared prefix's. Its server is ended, and the prefix removed, with the object.
 class TwinWinePrefix {
   public:
-    TwinWinePrefix();
+    explicit TwinWinePrefix(const std::vector<std::string>& ownFolders = {});
     ~TwinWinePrefix();
     TwinWinePrefix(const TwinWinePrefix&) = delete;
     TwinWinePrefix& operator=(const TwinWinePrefix&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path DriveC() const { return path_ / "drive_c"; }
+
+    // Runs a shell command with WINEPREFIX set to this prefix; true when it succeeded.
+    bool Run(const std::string& command) const;
+
+    // Maps the COM port to that device as the README says: Wine's Ports
+    // value, then its server ended, so the next start makes the link.
+    bool MapComPort(const std::string& port, const std::string& device) const;
 
     // True while a wineserver of this prefix runs.
     bool ServerRuns() const;

@@ -33,10 +33,6 @@ class DriveCOnFolder : public platform::FileSystem {
     platform::BegunChanges BeginChanges(const std::string& folderPath) override {
         return real_.BeginChanges(Map(folderPath));
     }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        return real_.Replace(Map(path), write);
-    }
 
   private:
     std::string Map(const std::string& path) const {

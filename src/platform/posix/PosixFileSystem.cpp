@@ -23,8 +23,4 @@ platform::BegunChanges PosixFileSystem::BeginChanges(const std::string& folderPa
     return BeginFolderChanges(MapToNativePath(folderPath), temporaryFiles_);
 }
 
-std::string PosixFileSystem::NameInMessages(const std::string& path) const {
-    return MapToNativePath(path);
-}
-
 }  // namespace psion::posix

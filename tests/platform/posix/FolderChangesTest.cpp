@@ -12,6 +12,7 @@
 #include "platform/FolderChanges.h"
 #include "platform/posix/FolderChangesFixture.h"
 #include "support/FileSizeLimit.h"
+#include "support/OneFileSet.h"
 
 namespace psion::testing {
 namespace {
@@ -156,8 +157,8 @@ TEST_F(FolderChangesTest, AFileWhosePathIsNearTheLongestAPathMayBeIsSaved) {
     for (const auto kind : kKinds) {
         SCOPED_TRACE(KindName(kind));
         posix::PosixFileSystem files(kind);
-        EXPECT_EQ(files.ReplaceAll(file, "old"), std::nullopt);
-        EXPECT_EQ(files.ReplaceAll(file, "new"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file, "old"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file, "new"), std::nullopt);
         const auto read = files.OpenForReading(file);
         ASSERT_TRUE(read.reader);
         char bytes[8];
@@ -172,7 +173,7 @@ TEST_F(FolderChangesTest, AFileWhoseNameIsNearTheLongestANameMayBeIsSaved) {
     for (const auto kind : kKinds) {
         SCOPED_TRACE(KindName(kind));
         posix::PosixFileSystem files(kind);
-        EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file.string(), "new"), std::nullopt);
         EXPECT_EQ(ReadBytes(file), "new");
         fs::resize_file(file, 0);
         EXPECT_EQ(Names(), std::vector<std::string>{file.filename().string()});

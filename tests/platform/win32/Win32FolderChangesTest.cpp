@@ -9,6 +9,7 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/TempDir.h"
 #include "support/win32/OtherProcess.h"
 
@@ -103,7 +104,7 @@ TEST_F(Win32FolderChangesTest, ASaveUnderAnotherSpellingKeepsTheFilesOwnName) {
     WriteDataFile("autoexec.btf", "old");
 
     EXPECT_FALSE(
-        files_.ReplaceAll(AsSystemPath(temp_.Path()) + "\\KELVO\\.\\Psion\\AUTOEXEC.BTF", "new"));
+        ReplaceFile(files_, AsSystemPath(temp_.Path()) + "\\KELVO\\.\\Psion\\AUTOEXEC.BTF", "new"));
 
     EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
     EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new");
@@ -167,7 +168,7 @@ TEST_F(Win32FolderChangesTest, AFolderMovedDuringTheSetGetsNoneOfIt) {
         EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
         // Wine deletes a dropped temporary file by the path it was created at,
         // which the move changed; the next Save in the moved folder sweeps it.
-        EXPECT_FALSE(files_.ReplaceAll(AsSystemPath(moved / "autoexec.btf"), "next"));
+        EXPECT_FALSE(ReplaceFile(files_, AsSystemPath(moved / "autoexec.btf"), "next"));
         EXPECT_EQ(Names(moved), std::vector<std::string>{"autoexec.btf"});
         std::filesystem::remove_all(moved);
     }

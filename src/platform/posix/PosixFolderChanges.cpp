@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/posix/FileAttributes.h"
@@ -41,8 +42,6 @@ struct PreparedFile {
         if (const int error = temporary->MoveOver(target.name)) {
             return ErrorFor(target.shownPath, error);
         }
-        // Makes the rename itself durable; a folder that cannot be synced is no error.
-        ::fsync(target.folder);
         return std::nullopt;
     }
 };
@@ -158,13 +157,23 @@ platform::PlacedFiles PosixFolderChanges::PutInPlace() {
     pthread_sigmask(SIG_BLOCK, &endRequests, &previous);
 
     platform::PlacedFiles result;
+    std::vector<int> renamedIn;  // folders that took a rename, each once
     for (const auto& file : prepared_) {
         if (auto error = file->PutInPlace()) {
             result.error = std::move(error);
             break;
         }
         result.placed.push_back(file->fileName);
+        const int folder = file->target.folder;
+        if (!file->InPlace() &&
+            std::find(renamedIn.begin(), renamedIn.end(), folder) == renamedIn.end()) {
+            renamedIn.push_back(folder);
+        }
     }
+    // Each file's content was synced when it was prepared; one sync of its
+    // folder, once every file is in place, makes the renames durable too. A
+    // folder that cannot be synced is no error.
+    for (const int folder : renamedIn) ::fsync(folder);
     prepared_.clear();
 
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);

@@ -9,15 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/Descriptor.h"
+
 namespace psion::posix {
 
 namespace {
 
 constexpr std::string_view kAccessAcl = "system.posix_acl_access";
-
-// Through /proc, so that a descriptor opened only for its path will do and no
-// name is looked up again.
-std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 // Calls fill(buffer, size) with a growing buffer until the value fits; the
 // value's bytes, or nothing with errno set.
@@ -77,7 +75,7 @@ int KeepAttributes(int newFile, int original, const struct stat& originalInfo) {
         if (::fchown(newFile, owner, group) != 0) return errno;
     }
 
-    const std::string originalPath = ProcPath(original);
+    const std::string originalPath = DescriptorPath(original);
     std::vector<std::string> kept;
     std::vector<std::string> inherited;
     if (!Names(kept,

@@ -4,11 +4,6 @@
 
 namespace psion::posix {
 
-// Copies the first length bytes of one file to another, from the start of
-// both, through the kernel where it can and a fixed buffer otherwise; 0 or
-// the errno.
-int CopyBytes(int from, int to, off_t length);
-
 // Writes the whole of source over target, from its start, without a rename,
 // so the file keeps its inode, and with it its owner, group, mode, ACL,
 // attributes and other names (hard links). target is cut to source's length

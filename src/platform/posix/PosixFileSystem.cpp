@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/DescriptorFiles.h"
 #include "platform/posix/PathMapping.h"
 #include "platform/posix/PosixFolderChanges.h"
 

@@ -8,11 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/posix/ByteCopy.h"
+#include "platform/posix/DescriptorFiles.h"
 #include "platform/posix/FileAttributes.h"
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/FolderEntries.h"
 #include "platform/posix/FolderLock.h"
 #include "platform/posix/InPlaceRewrite.h"
 #include "platform/posix/ResolvedFile.h"
+#include "platform/posix/TerminationRequests.h"
 
 namespace psion::posix {
 
@@ -153,7 +156,7 @@ platform::PlacedFiles PosixFolderChanges::PutInPlace() {
     sigset_t endRequests;
     sigset_t previous;
     sigemptyset(&endRequests);
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&endRequests, signal);
+    for (const int signal : kEndRequestSignals) sigaddset(&endRequests, signal);
     pthread_sigmask(SIG_BLOCK, &endRequests, &previous);
 
     platform::PlacedFiles result;

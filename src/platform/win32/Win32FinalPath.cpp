@@ -59,13 +59,14 @@ bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::ws
                                 static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool SameObject(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION first{};
-    BY_HANDLE_FILE_INFORMATION second{};
-    return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
+bool IdOf(HANDLE file, FileId& id, DWORD* links) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file, &information)) return false;
+    id.volume = information.dwVolumeSerialNumber;
+    id.index =
+        (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    if (links != nullptr) *links = information.nNumberOfLinks;
+    return true;
 }
 
 }  // namespace psion::win32

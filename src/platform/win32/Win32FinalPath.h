@@ -35,7 +35,14 @@ bool LiesDirectlyIn(std::wstring_view filePath, std::wstring_view folderPath);
 // led elsewhere, even to another file of the folder.
 bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::wstring_view name);
 
-// True when both handles are open on one file or folder.
-bool SameObject(HANDLE a, HANDLE b);
+// Which file or folder a handle is open on: its volume and its index there.
+struct FileId {
+    DWORD volume = 0;
+    ULONGLONG index = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// The id of what the handle is open on; its number of links as well when asked.
+bool IdOf(HANDLE file, FileId& id, DWORD* links = nullptr);
 
 }  // namespace psion::win32

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/Win32FinalPath.h"
+#include "platform/win32/Win32SharingRetry.h"
 
 namespace psion::win32 {
 
@@ -46,31 +47,17 @@ DWORD CopyWhole(HANDLE from, HANDLE to) {
 }
 
 // Opens the target for the rewrite; no other program may write it meanwhile.
-// Another program that holds it without sharing gets about half a second.
 FileHandle OpenTarget(const std::wstring& target, DWORD& error) {
-    for (int attempt = 0;; ++attempt) {
-        FileHandle file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.IsValid()) return file;
-        error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
-            return file;
-        }
-        Sleep(50);
-    }
+    FileHandle file;
+    error = RetryWhileHeld([&] {
+        file.Reset(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.IsValid() ? DWORD{0} : GetLastError();
+    });
+    return file;
 }
 
 }  // namespace
-
-bool IdOf(HANDLE file, FileId& id, DWORD* links) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file, &information)) return false;
-    id.volume = information.dwVolumeSerialNumber;
-    id.index =
-        (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    if (links != nullptr) *links = information.nNumberOfLinks;
-    return true;
-}
 
 InPlaceRewrite::InPlaceRewrite(const std::wstring& fileName)
     : fileName_(fileName),

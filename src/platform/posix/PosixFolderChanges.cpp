@@ -21,6 +21,13 @@ namespace psion::posix {
 
 using platform::FileError;
 
+// How a prepared file is put in place, and why.
+struct Placement {
+    enum class How { Renamed, RewrittenInPlace };
+    How how = How::Renamed;
+    const char* why = "";
+};
+
 // A file whose new content is complete and flushed, ready to be put in place.
 struct PreparedFile {
     std::string fileName;  // as the caller named it
@@ -30,8 +37,9 @@ struct PreparedFile {
     Descriptor original;
     Descriptor backup;
     Descriptor scratch;  // the new content, when it is staged outside the folder
+    Placement placement;
 
-    bool InPlace() const { return original.Valid(); }
+    bool InPlace() const { return placement.how == Placement::How::RewrittenInPlace; }
     int Staged() const { return scratch.Valid() ? scratch.Get() : temporary->Get(); }
 
     std::optional<FileError> PutInPlace() {
@@ -75,6 +83,24 @@ std::optional<FileError> PrepareInPlace(PreparedFile& file) {
         return ErrorFor(target.shownPath, error);
     }
     return std::nullopt;
+}
+
+// Renamed over the original when the new file has everything the original
+// had, else rewritten in place: a rename would leave the other names of a
+// hard-linked file with the old content, a folder that takes no new file has
+// no room for it (its content is then staged outside), and a new file that
+// cannot take on the original's owner, attributes and mode would change what
+// the file is. The new file takes on the original's attributes here.
+Placement ChoosePlacement(PreparedFile& file) {
+    using How = Placement::How;
+    const ResolvedFile& target = file.target;
+    if (!target.exists) return {How::Renamed, "there is no original to keep"};
+    if (target.info.st_nlink > 1) return {How::RewrittenInPlace, "the file has other names"};
+    if (file.scratch.Valid()) return {How::RewrittenInPlace, "the folder takes no new file"};
+    if (KeepAttributes(file.temporary->Get(), target.file.Get(), target.info) != 0) {
+        return {How::RewrittenInPlace, "a new file could not have what the original has"};
+    }
+    return {How::Renamed, "the new file has everything the original had"};
 }
 
 // Only a regular file is a unit file, and the new one may only do what a
@@ -126,22 +152,18 @@ std::optional<FileError> PosixFolderChanges::Prepare(std::string_view fileName,
     // Private to the writer until it has the original's attributes.
     file->temporary = std::make_unique<TemporaryFile>(target.folder, target.name, temporaryFiles_,
                                                       target.exists ? 0600 : 0666);
-    bool inPlace = target.exists && target.info.st_nlink > 1;
     if (const int error = file->temporary->CreationError()) {
         if (!target.exists || !FolderRefusesNewFiles(error)) {
             return ErrorFor(target.shownPath, error);
         }
         file->scratch = OpenScratchFile();
         if (!file->scratch.Valid()) return ErrorFor(target.shownPath, errno);
-        inPlace = true;
     }
     DescriptorWriter writer(file->Staged(), target.shownPath);
     if (auto error = writeContent(writer)) return error;
 
-    if (!inPlace && target.exists) {
-        inPlace = KeepAttributes(file->temporary->Get(), target.file.Get(), target.info) != 0;
-    }
-    if (inPlace) {
+    file->placement = ChoosePlacement(*file);
+    if (file->InPlace()) {
         if (auto error = PrepareInPlace(*file)) return error;
     } else if (::fsync(file->temporary->Get()) != 0) {
         return ErrorFor(target.shownPath, errno);

@@ -9,23 +9,13 @@
 
 namespace psion::posix {
 
-namespace {
-
-int WriteOver(int target, int source) {
+int RewriteInPlace(int target, int source) {
     struct stat info {};
     if (::fstat(source, &info) != 0) return errno;
     if (const int error = CopyBytes(source, target, info.st_size)) return error;
     if (::ftruncate(target, info.st_size) != 0) return errno;
     if (::fdatasync(target) != 0) return errno;
     return 0;
-}
-
-}  // namespace
-
-Rewritten RewriteInPlace(int target, int source, int backup) {
-    const int error = WriteOver(target, source);
-    if (error == 0) return {};
-    return {error, WriteOver(target, backup) == 0};
 }
 
 }  // namespace psion::posix

@@ -44,10 +44,12 @@ struct PreparedFile {
 
     std::optional<FileError> PutInPlace() {
         if (InPlace()) {
-            const Rewritten done = RewriteInPlace(original.Get(), Staged(), backup.Get());
-            if (done.error == 0) return std::nullopt;
-            FileError error = ErrorFor(target.shownPath, done.error);
-            if (!done.restored) error.reason += " (its old content could not be put back)";
+            const int failed = RewriteInPlace(original.Get(), Staged());
+            if (failed == 0) return std::nullopt;
+            FileError error = ErrorFor(target.shownPath, failed);
+            if (RewriteInPlace(original.Get(), backup.Get()) != 0) {
+                error.reason += " (its old content could not be put back)";
+            }
             return error;
         }
         if (const int error = temporary->MoveOver(target.name)) {
@@ -77,8 +79,7 @@ std::optional<FileError> PrepareInPlace(PreparedFile& file) {
     if (info.st_dev != target.info.st_dev || info.st_ino != target.info.st_ino) {
         return ErrorFor(target.shownPath, ESTALE);
     }
-    file.backup = OpenScratchFile();
-    if (!file.backup.Valid()) return ErrorFor(target.shownPath, errno);
+    if (const int error = OpenScratchFile(file.backup)) return ErrorFor(target.shownPath, error);
     if (const int error = CopyBytes(file.original.Get(), file.backup.Get(), info.st_size)) {
         return ErrorFor(target.shownPath, error);
     }
@@ -156,8 +157,9 @@ std::optional<FileError> PosixFolderChanges::Prepare(std::string_view fileName,
         if (!target.exists || !FolderRefusesNewFiles(error)) {
             return ErrorFor(target.shownPath, error);
         }
-        file->scratch = OpenScratchFile();
-        if (!file->scratch.Valid()) return ErrorFor(target.shownPath, errno);
+        if (const int failed = OpenScratchFile(file->scratch)) {
+            return ErrorFor(target.shownPath, failed);
+        }
     }
     DescriptorWriter writer(file->Staged(), target.shownPath);
     if (auto error = writeContent(writer)) return error;

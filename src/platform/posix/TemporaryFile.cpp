@@ -124,11 +124,12 @@ int TemporaryFile::MoveOver(const std::string& targetName) {
     return 0;
 }
 
-Descriptor OpenScratchFile() {
+int OpenScratchFile(Descriptor& file) {
     if (const char* folder = std::getenv("TMPDIR"); folder != nullptr && *folder == '/') {
-        if (Descriptor fd = ScratchFileIn(folder); fd.Valid()) return fd;
+        if ((file = ScratchFileIn(folder)).Valid()) return 0;
     }
-    return ScratchFileIn("/tmp");
+    file = ScratchFileIn("/tmp");
+    return file.Valid() ? 0 : errno;
 }
 
 void RemoveLeftoverTemporaryFiles(int folder, const std::string& fileName) {

@@ -68,9 +68,9 @@ bool IsStillTheFile(const std::wstring& folder, const std::wstring& name, const 
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     FileId id;
-    if (!file.IsValid() || !IdOf(file.Get(), id) || !(id == expected)) return false;
-    const FinalPath final = FinalPathOf(file.Get());
-    return final.error == 0 && IsEntryOf(final.path, folder, name);
+    if (!file.IsValid() || IdOf(file.Get(), id) != 0 || !(id == expected)) return false;
+    std::wstring final;
+    return FinalPathOf(file.Get(), final) == 0 && IsEntryOf(final, folder, name);
 }
 
 Target Refused(FileError error) {
@@ -101,14 +101,16 @@ Target CheckTarget(const std::wstring& folder, const std::wstring& name, const s
     }
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK)
         return Refused(FileError{path, kNotARegularFile});
-    const FinalPath final = FinalPathOf(handle.Get());
-    if (final.error != 0) return Refused(ErrorFor(path, final.error));
-    if (!IsEntryOf(final.path, folder, name)) return Refused(FileError{path, kElsewhere});
-    target.name = final.path.substr(final.path.find_last_of(L'\\') + 1);
+    std::wstring final;
+    if (const DWORD error = FinalPathOf(handle.Get(), final)) {
+        return Refused(ErrorFor(path, error));
+    }
+    if (!IsEntryOf(final, folder, name)) return Refused(FileError{path, kElsewhere});
+    target.name = final.substr(final.find_last_of(L'\\') + 1);
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(handle.Get(), &information) ||
-        !IdOf(handle.Get(), target.id, &target.links)) {
-        return Refused(LastError(path));
+    if (!GetFileInformationByHandle(handle.Get(), &information)) return Refused(LastError(path));
+    if (const DWORD error = IdOf(handle.Get(), target.id, &target.links)) {
+        return Refused(ErrorFor(path, error));
     }
     // Windows refuses to open a read-only file for writing in these words; a
     // privileged user under Wine gets it opened all the same.
@@ -152,12 +154,16 @@ Placement ChoosePlacement(const Target& existing, const std::function<DWORD()>& 
 }  // namespace
 
 platform::BegunChanges Win32FolderChanges::Begin(const std::string& folderPath) {
-    OpenedFolder folder = OpenFolder(ToWide(folderPath));
-    if (folder.error != 0) return {nullptr, ErrorFor(folderPath, folder.error)};
-    FolderMutexResult locked = LockFolderMutex(folder.finalPath);
-    if (!locked.held) return {nullptr, ErrorFor(folderPath, locked.error)};
+    OpenedFolder folder;
+    if (const DWORD error = OpenFolder(ToWide(folderPath), folder)) {
+        return {nullptr, ErrorFor(folderPath, error)};
+    }
+    std::unique_ptr<HeldFolderMutex> held;
+    if (const DWORD error = LockFolderMutex(folder.finalPath, held)) {
+        return {nullptr, ErrorFor(folderPath, error)};
+    }
     return {std::unique_ptr<Win32FolderChanges>(
-                new Win32FolderChanges(folderPath, std::move(folder), std::move(locked.held))),
+                new Win32FolderChanges(folderPath, std::move(folder), std::move(held))),
             std::nullopt};
 }
 
@@ -179,11 +185,11 @@ std::wstring Win32FolderChanges::FinalPathOf(const std::wstring& fileName) const
 
 // The folder's final path still leads to the folder held, not to one put in its place.
 std::optional<FileError> Win32FolderChanges::CheckStillThere(const std::string& path) const {
-    const OpenedFolder now = OpenFolder(folder_.finalPath);
+    OpenedFolder now;
     FileId held;
     FileId found;
-    if (now.error != 0 || !IdOf(folder_.handle.Get(), held) || !IdOf(now.handle.Get(), found) ||
-        !(found == held)) {
+    if (OpenFolder(folder_.finalPath, now) != 0 || IdOf(folder_.handle.Get(), held) != 0 ||
+        IdOf(now.handle.Get(), found) != 0 || !(found == held)) {
         return FileError{path, kElsewhere};
     }
     return std::nullopt;
@@ -200,8 +206,8 @@ bool Win32FolderChanges::IsFile(std::string_view fileName) const {
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return false;
     }
-    const FinalPath final = win32::FinalPathOf(file.Get());
-    return final.error == 0 && LiesDirectlyIn(final.path, folder_.finalPath);
+    std::wstring final;
+    return win32::FinalPathOf(file.Get(), final) == 0 && LiesDirectlyIn(final, folder_.finalPath);
 }
 
 platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileName) const {
@@ -234,9 +240,11 @@ std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
     if (placement.error != 0) return ErrorFor(path, placement.error);
     HANDLE written = nullptr;
     if (placement.how == Placement::How::Replaced) {
-        const FinalPath where = win32::FinalPathOf(file.temporary->Get());
-        if (where.error != 0) return ErrorFor(path, where.error);
-        if (!LiesDirectlyIn(where.path, folder_.finalPath)) return FileError{path, kElsewhere};
+        std::wstring where;
+        if (const DWORD error = win32::FinalPathOf(file.temporary->Get(), where)) {
+            return ErrorFor(path, error);
+        }
+        if (!LiesDirectlyIn(where, folder_.finalPath)) return FileError{path, kElsewhere};
         written = file.temporary->Get();
     } else {
         file.temporary.reset();

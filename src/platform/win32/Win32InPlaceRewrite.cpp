@@ -67,12 +67,12 @@ DWORD InPlaceRewrite::PutInPlace(const std::wstring& folder, const FileId& expec
     DWORD error = 0;
     FileHandle file = OpenTarget(folder + L"\\" + fileName_, error);
     if (!file.IsValid()) return error;
-    const FinalPath final = FinalPathOf(file.Get());
-    if (final.error != 0) return final.error;
+    std::wstring final;
+    if ((error = FinalPathOf(file.Get(), final)) != 0) return error;
     FileId id;
-    if (!IdOf(file.Get(), id)) return GetLastError();
+    if ((error = IdOf(file.Get(), id)) != 0) return error;
     // Another file in its place, or the folder elsewhere: nothing is written.
-    if (!IsEntryOf(final.path, folder, fileName_) || !(id == expected)) return kNotTheFileChecked;
+    if (!IsEntryOf(final, folder, fileName_) || !(id == expected)) return kNotTheFileChecked;
 
     TemporaryFile original(UserTemporaryFolder(), fileName_);
     if (original.CreationError() != 0) return original.CreationError();

@@ -41,23 +41,25 @@ bool IsTemporaryNameOf(std::wstring_view name, std::wstring_view fileName) {
            AllDigits(middle.substr(dash + 1));
 }
 
-bool SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
+DWORD SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
     FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleteOnClose ? TRUE : FALSE)};
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != 0;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)
+               ? 0
+               : GetLastError();
 }
 
 // ReplaceFileW gives the new file the original's attributes on Windows; Wine's
 // does not, so they are set on the new file beforehand as well.
-bool TakeAttributesOf(const std::wstring& target, HANDLE file) {
+DWORD TakeAttributesOf(const std::wstring& target, HANDLE file) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    if (kept == 0) return true;
+    if (kept == 0) return 0;
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     basic.FileAttributes = kept;
-    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) ? 0
+                                                                                 : GetLastError();
 }
 
 // A file held without sharing also keeps a rename or a replacement from
@@ -133,10 +135,9 @@ TemporaryFile::~TemporaryFile() {
 }
 
 DWORD TemporaryFile::PutInPlace(const std::wstring& target, bool replacing) {
-    if (replacing && !TakeAttributesOf(target, file_.Get())) return GetLastError();
+    if (const DWORD error = replacing ? TakeAttributesOf(target, file_.Get()) : 0) return error;
     if (!FlushFileBuffers(file_.Get())) return GetLastError();
-    if (!SetDeleteOnClose(file_.Get(), false)) {
-        const DWORD error = GetLastError();
+    if (const DWORD error = SetDeleteOnClose(file_.Get(), false)) {
         if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
             error != ERROR_INVALID_FUNCTION) {
             return error;

@@ -50,54 +50,6 @@ class Win32FolderChangesTest : public ::testing::Test {
 
 const std::vector<std::string> kUnitFiles = {"autoexec.btf", "r_psion.conf", "s_psion.conf"};
 
-TEST_F(Win32FolderChangesTest, PreparingChangesNoFileAndPuttingInPlaceChangesThemAll) {
-    WriteDataFile("autoexec.btf", "old batch\r\n");
-    WriteDataFile("s_psion.conf", "old send\r\n");
-    auto begun = files_.BeginChanges(folderPath_);
-    ASSERT_TRUE(begun.changes) << begun.error->Describe();
-
-    EXPECT_FALSE(begun.changes->Prepare("autoexec.btf", Writes("new batch\r\n")));
-    EXPECT_FALSE(begun.changes->Prepare("s_psion.conf", Writes("new send\r\n")));
-    EXPECT_FALSE(begun.changes->Prepare("r_psion.conf", Writes("new receive\r\n")));
-    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "old batch\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")), "old send\r\n");
-    EXPECT_FALSE(std::filesystem::exists(DataFile("r_psion.conf")));
-
-    const auto placed = begun.changes->PutInPlace();
-    EXPECT_FALSE(placed.error);
-    EXPECT_EQ(placed.placed,
-              (std::vector<std::string>{"autoexec.btf", "s_psion.conf", "r_psion.conf"}));
-    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new batch\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")), "new send\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("r_psion.conf")), "new receive\r\n");
-    EXPECT_EQ(DataFolderNames(), kUnitFiles);
-}
-
-TEST_F(Win32FolderChangesTest, AFailedPreparationOrADroppedSetLeavesEveryFileAndNothingElse) {
-    for (const char* file : {"autoexec.btf", "r_psion.conf", "s_psion.conf"}) {
-        WriteDataFile(file, std::string("old ") + file);
-    }
-    {
-        auto begun = files_.BeginChanges(folderPath_);
-        ASSERT_TRUE(begun.changes);
-        EXPECT_FALSE(begun.changes->Prepare("autoexec.btf", Writes("new batch")));
-        const auto error = begun.changes->Prepare("s_psion.conf", [](FileWriter& file) {
-            file.Write("half");
-            return std::optional<FileError>(FileError{"s_psion.conf", "No space"});
-        });
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->reason, "No space");
-        EXPECT_THROW(begun.changes->Prepare(
-                         "r_psion.conf",
-                         [](FileWriter&) -> std::optional<FileError> { throw std::bad_alloc(); }),
-                     std::bad_alloc);
-    }
-    for (const char* file : {"autoexec.btf", "r_psion.conf", "s_psion.conf"}) {
-        EXPECT_EQ(ReadBytes(DataFile(file)), std::string("old ") + file);
-    }
-    EXPECT_EQ(DataFolderNames(), kUnitFiles);
-}
-
 // The logic may spell a name in another letter case than the disk has it; on
 // a file system that keeps case (Wine's), the file keeps its own.
 TEST_F(Win32FolderChangesTest, ASaveUnderAnotherSpellingKeepsTheFilesOwnName) {

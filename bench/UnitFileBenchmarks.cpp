@@ -16,6 +16,7 @@
 #include "BenchHome.h"
 #include "UnitFileContent.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/OneFileSet.h"
 #include "unitfiles/DataFolder.h"
 #include "unitfiles/SerialConfigFile.h"
 #include "unitfiles/UnitBatchFile.h"
@@ -135,7 +136,7 @@ bool ReadPort(const psion::unitfiles::DataFolder& folder, benchmark::IterationCo
 // Alternates the port, so that every patch really changes the file.
 bool Patch(const psion::unitfiles::DataFolder& folder, benchmark::IterationCount iteration) {
     const std::string path = folder.DataFilePath(psion::unitfiles::kSendConfigFile);
-    return !psion::unitfiles::PatchSerialPort(folder, path, iteration % 2 == 0 ? "COM2" : "COM1");
+    return !psion::testing::SavePatchedPort(folder, path, iteration % 2 == 0 ? "COM2" : "COM1");
 }
 
 void Register(const char* operationName,

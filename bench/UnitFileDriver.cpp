@@ -25,6 +25,7 @@
 #include "BenchHome.h"
 #include "UnitFileContent.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/OneFileSet.h"
 #include "unitfiles/DataFolder.h"
 #include "unitfiles/SerialConfigFile.h"
 #include "unitfiles/UnitBatchFile.h"
@@ -87,10 +88,10 @@ int Save(psion::platform::FileSystem& files, const psion::unitfiles::DataFolder&
     const auto before = Clock::now();
     auto begun = files.BeginChanges(path);
     std::optional<psion::platform::FileError> error = begun.error;
-    if (!error) error = psion::unitfiles::PrepareUnitBatchFile(*begun.changes, 2, 1);
+    if (!error) error = psion::unitfiles::WriteUnitBatchFile(*begun.changes, 2, 1);
     for (const auto name :
          {psion::unitfiles::kSendConfigFile, psion::unitfiles::kReceiveConfigFile}) {
-        if (!error) error = psion::unitfiles::PrepareSerialPort(*begun.changes, name, port).error;
+        if (!error) error = psion::unitfiles::PatchSerialPort(*begun.changes, name, port);
     }
     if (!error) error = begun.changes->PutInPlace().error;
     std::printf(
@@ -122,7 +123,7 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
     } else if (command == "patch" && args.size() == 2) {
         const std::string path = folder.DataFilePath(psion::unitfiles::kSendConfigFile);
         const auto before = Clock::now();
-        const auto error = psion::unitfiles::PatchSerialPort(folder, path, args[1]);
+        const auto error = psion::testing::SavePatchedPort(folder, path, args[1]);
         std::printf("call_ns=%lld\n",
                     static_cast<long long>(
                         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - before)

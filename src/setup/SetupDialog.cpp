@@ -157,15 +157,15 @@ SetupDialog::SaveOutcome SetupDialog::SaveAsOneSet() {
     if (begun.error) return {std::move(begun.error), {}};
     platform::FolderChanges& changes = *begun.changes;
 
-    if (auto error = unitfiles::PrepareUnitBatchFile(changes, window_->SelectedIndex(kType),
-                                                     window_->SelectedIndex(kDest))) {
+    if (auto error = unitfiles::WriteUnitBatchFile(changes, window_->SelectedIndex(kType),
+                                                   window_->SelectedIndex(kDest))) {
         return {std::move(error), {}};
     }
     const std::string port = window_->Text(kPort);
     for (std::string_view file : {unitfiles::kSendConfigFile, unitfiles::kReceiveConfigFile}) {
         // A missing file is skipped by the patch, and nothing is prepared for it.
-        if (auto patch = unitfiles::PrepareSerialPort(changes, file, port); patch.error) {
-            return {std::move(patch.error), {}};
+        if (auto error = unitfiles::PatchSerialPort(changes, file, port)) {
+            return {std::move(error), {}};
         }
     }
     platform::PlacedFiles placed = changes.PutInPlace();

@@ -111,38 +111,21 @@ std::string ReadCommPort(const DataFolder& folder) {
     }
 }
 
-std::optional<platform::FileError> PatchSerialPort(const DataFolder& folder,
-                                                   const std::string& filePath,
+std::optional<platform::FileError> PatchSerialPort(platform::FolderChanges& changes,
+                                                   std::string_view fileName,
                                                    std::string_view portName) {
     try {
-        if (!folder.FileExists(filePath)) return std::nullopt;
+        if (!changes.IsFile(fileName)) return std::nullopt;
         const std::string upperPort = common::ToUpperAscii(portName);
         // The file is read while its replacement is written, one buffer at a time.
-        return folder.Files().Replace(
-            filePath, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
-                const auto opened = folder.Files().OpenForReading(filePath);
-                if (opened.error) return opened.error;
-                return CopyPatched(*opened.reader, replacement, upperPort);
-            });
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory(filePath);
-    }
-}
-
-PreparedPatch PrepareSerialPort(platform::FolderChanges& changes, std::string_view fileName,
-                                std::string_view portName) {
-    try {
-        if (!changes.IsFile(fileName)) return {};
-        const std::string upperPort = common::ToUpperAscii(portName);
-        auto error = changes.Prepare(
+        return changes.Prepare(
             fileName, [&](platform::FileWriter& replacement) -> std::optional<platform::FileError> {
                 const auto opened = changes.OpenForReading(fileName);
                 if (opened.error) return opened.error;
                 return CopyPatched(*opened.reader, replacement, upperPort);
             });
-        return {!error, std::move(error)};
     } catch (const std::bad_alloc&) {
-        return {false, OutOfMemory(std::string(fileName))};
+        return OutOfMemory(std::string(fileName));
     }
 }
 

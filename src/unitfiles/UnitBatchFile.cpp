@@ -107,18 +107,8 @@ UnitStatus ReadUnitStatus(const DataFolder& folder) {
     return status;
 }
 
-std::optional<platform::FileError> WriteUnitBatchFile(const DataFolder& folder, int unitTypeIndex,
-                                                      int destinationIndex) {
-    const std::string path = folder.DataFilePath(kUnitBatchFile);
-    try {
-        return folder.Files().ReplaceAll(path, UnitBatchText(unitTypeIndex, destinationIndex));
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory(path);
-    }
-}
-
-std::optional<platform::FileError> PrepareUnitBatchFile(platform::FolderChanges& changes,
-                                                        int unitTypeIndex, int destinationIndex) {
+std::optional<platform::FileError> WriteUnitBatchFile(platform::FolderChanges& changes,
+                                                      int unitTypeIndex, int destinationIndex) {
     try {
         const std::string text = UnitBatchText(unitTypeIndex, destinationIndex);
         return changes.Prepare(kUnitBatchFile,

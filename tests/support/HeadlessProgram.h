@@ -30,10 +30,6 @@ class DriveCOnFolder : public ForwardingFileSystem {
     platform::BegunChanges BeginChanges(const std::string& folderPath) override {
         return Real().BeginChanges(Map(folderPath));
     }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        return Real().Replace(Map(path), write);
-    }
 
   private:
     std::string Map(const std::string& path) const {

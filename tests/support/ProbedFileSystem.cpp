@@ -45,7 +45,17 @@ platform::ReadResult BytesReader::Read(std::span<char> buffer) {
 }
 
 platform::OpenedFile ProbedFileSystem::OpenForReading(const std::string& path) const {
-    auto opened = ForwardingFileSystem::OpenForReading(path);
+    return Probed(ForwardingFileSystem::OpenForReading(path), path);
+}
+
+platform::OpenedFile ProbedFileSystem::OpenForReadingIn(const platform::FolderChanges& real,
+                                                        std::string_view name,
+                                                        const std::string& path) const {
+    return Probed(real.OpenForReading(name), path);
+}
+
+platform::OpenedFile ProbedFileSystem::Probed(platform::OpenedFile opened,
+                                              const std::string& path) const {
     if (opened.error) return opened;
     return {
         std::make_unique<ProbedReader>(std::move(opened.reader), path, chunk, fault, bytesRead_),

@@ -43,18 +43,17 @@ class ProbedFileSystem : public ForwardingFileSystem {
     ReadFault fault = ReadFault::None;
 
     std::uint64_t BytesRead() const { return *bytesRead_; }
-    int Replacements() const { return replacements_; }
 
     platform::OpenedFile OpenForReading(const std::string& path) const override;
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        ++replacements_;
-        return ForwardingFileSystem::Replace(path, write);
-    }
+
+  protected:
+    platform::OpenedFile OpenForReadingIn(const platform::FolderChanges& real,
+                                          std::string_view name,
+                                          const std::string& path) const override;
 
   private:
+    platform::OpenedFile Probed(platform::OpenedFile opened, const std::string& path) const;
     std::shared_ptr<std::uint64_t> bytesRead_ = std::make_shared<std::uint64_t>(0);
-    int replacements_ = 0;
 };
 
 struct WholeFile {

@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
 
@@ -43,13 +44,12 @@ class UnreadableFiles : public ForwardingFileSystem {
     platform::OpenedFile OpenForReading(const std::string& path) const override {
         return {nullptr, platform::FileError{path, "Permission denied"}};
     }
-    std::optional<platform::FileError> Replace(const std::string& path,
-                                               const platform::ContentWriter& write) override {
-        auto error = ForwardingFileSystem::Replace(path, write);
-        if (!error) ++writes;
-        return error;
+
+  protected:
+    platform::OpenedFile OpenForReadingIn(const platform::FolderChanges&, std::string_view,
+                                          const std::string& path) const override {
+        return OpenForReading(path);
     }
-    int writes = 0;  // replacements that completed
 };
 
 }  // namespace psion::testing

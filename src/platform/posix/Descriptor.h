@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <string>
 #include <utility>
 
 namespace psion::posix {
@@ -31,5 +32,9 @@ class Descriptor {
   private:
     int fd_ = -1;
 };
+
+// The path through /proc that names an open descriptor, so that one opened
+// only for its path will do and no name is looked up again.
+inline std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace psion::posix

@@ -9,56 +9,51 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/Descriptor.h"
+
 namespace psion::posix {
 
 namespace {
 
 constexpr std::string_view kAccessAcl = "system.posix_acl_access";
 
-// Through /proc, so that a descriptor opened only for its path will do and no
-// name is looked up again.
-std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-// Calls fill(buffer, size) with a growing buffer until the value fits; the
-// value's bytes, or nothing with errno set.
+// Calls fill(buffer, size) with a growing buffer until the value fits; 0 with
+// the value's bytes, or the errno.
 template <typename Fill>
-bool ReadGrowing(std::vector<char>& value, Fill fill) {
+int ReadGrowing(std::vector<char>& value, Fill fill) {
     for (;;) {
         const ssize_t needed = fill(nullptr, 0);
-        if (needed < 0) return false;
+        if (needed < 0) return errno;
         value.resize(static_cast<std::size_t>(needed));
         const ssize_t got = fill(value.data(), value.size());
         if (got >= 0) {
             value.resize(static_cast<std::size_t>(got));
-            return true;
+            return 0;
         }
-        if (errno != ERANGE) return false;  // it grew meanwhile: ask again
+        if (errno != ERANGE) return errno;  // it grew meanwhile: ask again
     }
 }
 
-// The names of a file's extended attributes; false with errno on failure. A
-// file system without extended attributes has none.
+// The names of a file's extended attributes; 0 or the errno. A file system
+// without extended attributes has none.
 template <typename List>
-bool Names(std::vector<std::string>& names, List list) {
+int Names(std::vector<std::string>& names, List list) {
     std::vector<char> packed;
-    if (!ReadGrowing(packed, list)) {
-        if (errno == ENOTSUP) return true;
-        return false;
-    }
+    if (const int error = ReadGrowing(packed, list)) return error == ENOTSUP ? 0 : error;
     for (std::size_t start = 0; start < packed.size();) {
         const std::string_view name(packed.data() + start);
         names.emplace_back(name);
         start += name.size() + 1;
     }
-    return true;
+    return 0;
 }
 
 int CopyAttribute(int newFile, const std::string& original, const std::string& name) {
     std::vector<char> value;
-    if (!ReadGrowing(value, [&](char* data, std::size_t size) {
+    if (const int error = ReadGrowing(value, [&](char* data, std::size_t size) {
             return ::getxattr(original.c_str(), name.c_str(), data, size);
         })) {
-        return errno;
+        return error;
     }
     if (::fsetxattr(newFile, name.c_str(), value.data(), value.size(), 0) != 0) return errno;
     return 0;
@@ -77,16 +72,18 @@ int KeepAttributes(int newFile, int original, const struct stat& originalInfo) {
         if (::fchown(newFile, owner, group) != 0) return errno;
     }
 
-    const std::string originalPath = ProcPath(original);
+    const std::string originalPath = DescriptorPath(original);
     std::vector<std::string> kept;
     std::vector<std::string> inherited;
-    if (!Names(kept,
-               [&](char* data, std::size_t size) {
-                   return ::listxattr(originalPath.c_str(), data, size);
-               }) ||
-        !Names(inherited,
-               [&](char* data, std::size_t size) { return ::flistxattr(newFile, data, size); })) {
-        return errno;
+    if (const int error = Names(kept, [&](char* data, std::size_t size) {
+            return ::listxattr(originalPath.c_str(), data, size);
+        })) {
+        return error;
+    }
+    if (const int error = Names(inherited, [&](char* data, std::size_t size) {
+            return ::flistxattr(newFile, data, size);
+        })) {
+        return error;
     }
     for (const std::string& name : inherited) {
         if (std::find(kept.begin(), kept.end(), name) != kept.end()) continue;

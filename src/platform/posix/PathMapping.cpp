@@ -1,6 +1,6 @@
 #include "platform/posix/PathMapping.h"
 
-#include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/AsciiCase.h"
+#include "platform/posix/Descriptor.h"
+#include "platform/posix/FolderEntries.h"
 
 namespace psion::posix {
 
@@ -115,23 +117,6 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-// The entry of that folder whose name equals the component without regard to
-// letter case; the smallest such name when there are several, so the choice
-// does not depend on the order the folder lists them in.
-std::optional<std::string> FindIgnoringCase(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return std::nullopt;
-    std::optional<std::string> best;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view candidate = entry->d_name;
-        if (common::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
-            best = std::string(candidate);
-        }
-    }
-    closedir(dir);
-    return best;
-}
-
 // Walks down from a folder, matching each name as the file system holds it.
 class NativeWalk {
   public:
@@ -140,7 +125,8 @@ class NativeWalk {
     void Enter(const std::string& component) {
         std::string next = Join(native_, component);
         if (matching_ && component != "." && component != ".." && !Exists(next)) {
-            if (auto found = FindIgnoringCase(native_, component)) {
+            const Descriptor folder(::open(native_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (auto found = EntryIgnoringCase(folder.Get(), component)) {
                 next = Join(native_, *found);
             } else {
                 // Nothing below a missing name can exist; keep the rest as written.

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/DescriptorFiles.h"
 #include "platform/posix/PathMapping.h"
 #include "platform/posix/PosixFolderChanges.h"
 
@@ -21,10 +21,6 @@ platform::OpenedFile PosixFileSystem::OpenForReading(const std::string& path) co
 
 platform::BegunChanges PosixFileSystem::BeginChanges(const std::string& folderPath) {
     return BeginFolderChanges(MapToNativePath(folderPath), temporaryFiles_);
-}
-
-std::string PosixFileSystem::NameInMessages(const std::string& path) const {
-    return MapToNativePath(path);
 }
 
 }  // namespace psion::posix

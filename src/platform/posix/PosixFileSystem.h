@@ -16,9 +16,6 @@ class PosixFileSystem : public platform::FileSystem {
     platform::OpenedFile OpenForReading(const std::string& path) const override;
     platform::BegunChanges BeginChanges(const std::string& folderPath) override;
 
-  protected:
-    std::string NameInMessages(const std::string& path) const override;
-
   private:
     TemporaryFiles temporaryFiles_;
 };

@@ -5,17 +5,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
+#include "platform/posix/ByteCopy.h"
+#include "platform/posix/DescriptorFiles.h"
 #include "platform/posix/FileAttributes.h"
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/FolderEntries.h"
 #include "platform/posix/FolderLock.h"
 #include "platform/posix/InPlaceRewrite.h"
 #include "platform/posix/ResolvedFile.h"
+#include "platform/posix/TerminationRequests.h"
 
 namespace psion::posix {
 
 using platform::FileError;
+
+// How a prepared file is put in place, and why.
+struct Placement {
+    enum class How { Renamed, RewrittenInPlace };
+    How how = How::Renamed;
+    const char* why = "";
+};
 
 // A file whose new content is complete and flushed, ready to be put in place.
 struct PreparedFile {
@@ -26,23 +37,24 @@ struct PreparedFile {
     Descriptor original;
     Descriptor backup;
     Descriptor scratch;  // the new content, when it is staged outside the folder
+    Placement placement;
 
-    bool InPlace() const { return original.Valid(); }
+    bool InPlace() const { return placement.how == Placement::How::RewrittenInPlace; }
     int Staged() const { return scratch.Valid() ? scratch.Get() : temporary->Get(); }
 
     std::optional<FileError> PutInPlace() {
         if (InPlace()) {
-            const Rewritten done = RewriteInPlace(original.Get(), Staged(), backup.Get());
-            if (done.error == 0) return std::nullopt;
-            FileError error = ErrorFor(target.shownPath, done.error);
-            if (!done.restored) error.reason += " (its old content could not be put back)";
+            const int failed = RewriteInPlace(original.Get(), Staged());
+            if (failed == 0) return std::nullopt;
+            FileError error = ErrorFor(target.shownPath, failed);
+            if (RewriteInPlace(original.Get(), backup.Get()) != 0) {
+                error.reason += " (its old content could not be put back)";
+            }
             return error;
         }
         if (const int error = temporary->MoveOver(target.name)) {
             return ErrorFor(target.shownPath, error);
         }
-        // Makes the rename itself durable; a folder that cannot be synced is no error.
-        ::fsync(target.folder);
         return std::nullopt;
     }
 };
@@ -67,12 +79,29 @@ std::optional<FileError> PrepareInPlace(PreparedFile& file) {
     if (info.st_dev != target.info.st_dev || info.st_ino != target.info.st_ino) {
         return ErrorFor(target.shownPath, ESTALE);
     }
-    file.backup = OpenScratchFile();
-    if (!file.backup.Valid()) return ErrorFor(target.shownPath, errno);
+    if (const int error = OpenScratchFile(file.backup)) return ErrorFor(target.shownPath, error);
     if (const int error = CopyBytes(file.original.Get(), file.backup.Get(), info.st_size)) {
         return ErrorFor(target.shownPath, error);
     }
     return std::nullopt;
+}
+
+// Renamed over the original when the new file has everything the original
+// had, else rewritten in place: a rename would leave the other names of a
+// hard-linked file with the old content, a folder that takes no new file has
+// no room for it (its content is then staged outside), and a new file that
+// cannot take on the original's owner, attributes and mode would change what
+// the file is. The new file takes on the original's attributes here.
+Placement ChoosePlacement(PreparedFile& file) {
+    using How = Placement::How;
+    const ResolvedFile& target = file.target;
+    if (!target.exists) return {How::Renamed, "there is no original to keep"};
+    if (target.info.st_nlink > 1) return {How::RewrittenInPlace, "the file has other names"};
+    if (file.scratch.Valid()) return {How::RewrittenInPlace, "the folder takes no new file"};
+    if (KeepAttributes(file.temporary->Get(), target.file.Get(), target.info) != 0) {
+        return {How::RewrittenInPlace, "a new file could not have what the original has"};
+    }
+    return {How::Renamed, "the new file has everything the original had"};
 }
 
 // Only a regular file is a unit file, and the new one may only do what a
@@ -124,22 +153,19 @@ std::optional<FileError> PosixFolderChanges::Prepare(std::string_view fileName,
     // Private to the writer until it has the original's attributes.
     file->temporary = std::make_unique<TemporaryFile>(target.folder, target.name, temporaryFiles_,
                                                       target.exists ? 0600 : 0666);
-    bool inPlace = target.exists && target.info.st_nlink > 1;
     if (const int error = file->temporary->CreationError()) {
         if (!target.exists || !FolderRefusesNewFiles(error)) {
             return ErrorFor(target.shownPath, error);
         }
-        file->scratch = OpenScratchFile();
-        if (!file->scratch.Valid()) return ErrorFor(target.shownPath, errno);
-        inPlace = true;
+        if (const int failed = OpenScratchFile(file->scratch)) {
+            return ErrorFor(target.shownPath, failed);
+        }
     }
     DescriptorWriter writer(file->Staged(), target.shownPath);
     if (auto error = writeContent(writer)) return error;
 
-    if (!inPlace && target.exists) {
-        inPlace = KeepAttributes(file->temporary->Get(), target.file.Get(), target.info) != 0;
-    }
-    if (inPlace) {
+    file->placement = ChoosePlacement(*file);
+    if (file->InPlace()) {
         if (auto error = PrepareInPlace(*file)) return error;
     } else if (::fsync(file->temporary->Get()) != 0) {
         return ErrorFor(target.shownPath, errno);
@@ -154,17 +180,27 @@ platform::PlacedFiles PosixFolderChanges::PutInPlace() {
     sigset_t endRequests;
     sigset_t previous;
     sigemptyset(&endRequests);
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&endRequests, signal);
+    for (const int signal : kEndRequestSignals) sigaddset(&endRequests, signal);
     pthread_sigmask(SIG_BLOCK, &endRequests, &previous);
 
     platform::PlacedFiles result;
+    std::vector<int> renamedIn;  // folders that took a rename, each once
     for (const auto& file : prepared_) {
         if (auto error = file->PutInPlace()) {
             result.error = std::move(error);
             break;
         }
         result.placed.push_back(file->fileName);
+        const int folder = file->target.folder;
+        if (!file->InPlace() &&
+            std::find(renamedIn.begin(), renamedIn.end(), folder) == renamedIn.end()) {
+            renamedIn.push_back(folder);
+        }
     }
+    // Each file's content was synced when it was prepared; one sync of its
+    // folder, once every file is in place, makes the renames durable too. A
+    // folder that cannot be synced is no error.
+    for (const int folder : renamedIn) ::fsync(folder);
     prepared_.clear();
 
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);

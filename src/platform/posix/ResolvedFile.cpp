@@ -1,15 +1,12 @@
 #include "platform/posix/ResolvedFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <memory>
 
-#include "common/AsciiCase.h"
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/DescriptorFiles.h"
 
 namespace psion::posix {
 
@@ -28,8 +25,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // The path the kernel has for an open file, empty when it cannot tell.
 std::string RealPathOf(int fd) {
     char path[PATH_MAX + 1];
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t length = ::readlink(self.c_str(), path, sizeof path - 1);
+    const ssize_t length = ::readlink(DescriptorPath(fd).c_str(), path, sizeof path - 1);
     if (length <= 0 || path[0] != '/') return {};
     return std::string(path, static_cast<std::size_t>(length));
 }
@@ -66,29 +62,6 @@ std::optional<FileError> ResolveLink(int folder, const std::string& name, const 
 }
 
 }  // namespace
-
-std::string FindName(int folder, std::string_view name) {
-    const std::string exact(name);
-    struct stat info {};
-    if (::fstatat(folder, exact.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
-        return exact;
-    }
-    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listed < 0) return exact;
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listed), &::closedir);
-    if (!dir) {
-        ::close(listed);
-        return exact;
-    }
-    std::optional<std::string> best;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view candidate = entry->d_name;
-        if (common::EqualIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) {
-            best = std::string(candidate);
-        }
-    }
-    return best.value_or(exact);
-}
 
 std::optional<FileError> ResolveForWriting(int folder, const std::string& folderPath,
                                            const std::string& name, ResolvedFile& file) {

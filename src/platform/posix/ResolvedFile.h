@@ -11,11 +11,6 @@
 
 namespace psion::posix {
 
-// The entry of the folder with that name: the name itself when it exists,
-// else the entry equal to it without regard to letter case (the smallest
-// when there are several), else the name as given.
-std::string FindName(int folder, std::string_view name);
-
 // The file a write of a folder's entry goes to.
 struct ResolvedFile {
     Descriptor ownFolder;   // the target's folder, when it is not the entry's

@@ -29,8 +29,6 @@ void HoldWriteLock(int fd) { ::flock(fd, LOCK_EX | LOCK_NB); }
 // An unnamed file can only be given a name through /proc.
 bool CanNameUnnamedFiles() { return ::access("/proc/self/fd", X_OK) == 0; }
 
-std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
 // The writer's process id when the name has the temporary pattern of that file.
 std::optional<pid_t> WriterOf(std::string_view name, std::string_view fileName) {
     if (name.size() < 2 + fileName.size() + kSuffix.size() || name[0] != '.' ||
@@ -110,7 +108,7 @@ std::string TemporaryFile::NextName() const {
 int TemporaryFile::MoveOver(const std::string& targetName) {
     if (name_.empty()) {
         // The unnamed file gets its name only now, right before the rename.
-        const std::string self = ProcPath(fd_.Get());
+        const std::string self = DescriptorPath(fd_.Get());
         for (int attempt = 0; name_.empty(); ++attempt) {
             const std::string name = NextName();
             if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
@@ -126,11 +124,12 @@ int TemporaryFile::MoveOver(const std::string& targetName) {
     return 0;
 }
 
-Descriptor OpenScratchFile() {
+int OpenScratchFile(Descriptor& file) {
     if (const char* folder = std::getenv("TMPDIR"); folder != nullptr && *folder == '/') {
-        if (Descriptor fd = ScratchFileIn(folder); fd.Valid()) return fd;
+        if ((file = ScratchFileIn(folder)).Valid()) return 0;
     }
-    return ScratchFileIn("/tmp");
+    file = ScratchFileIn("/tmp");
+    return file.Valid() ? 0 : errno;
 }
 
 void RemoveLeftoverTemporaryFiles(int folder, const std::string& fileName) {

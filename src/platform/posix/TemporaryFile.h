@@ -45,9 +45,9 @@ class TemporaryFile {
     int creationError_ = 0;
 };
 
-// A file with no name in $TMPDIR (or /tmp), open for reading and writing,
-// gone when closed; an invalid descriptor with errno set when none can be made.
-Descriptor OpenScratchFile();
+// Opens into file a file with no name in $TMPDIR (or /tmp), for reading and
+// writing, gone when closed; 0 or the errno.
+int OpenScratchFile(Descriptor& file);
 
 // Removes the named temporary files of writes of that file whose process no
 // longer runs and which no one holds open, and nothing else.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <initializer_list>
 
 namespace psion::posix {
 
@@ -32,7 +31,7 @@ int RouteTerminationRequests() {
     // Interrupted calls go on, so a wait for a script is not cut short.
     action.sa_flags = SA_RESTART;
     ::sigemptyset(&action.sa_mask);
-    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+    for (const int signalNumber : kEndRequestSignals) {
         ::sigaction(signalNumber, &action, nullptr);
     }
     return ends[0];

@@ -10,14 +10,15 @@ namespace psion::win32 {
 
 namespace {
 
-bool WriteWhole(HANDLE file, std::string_view bytes) {
+DWORD WriteWhole(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         bytes.remove_prefix(written);
     }
-    return true;
+    return 0;
 }
 
 class Win32FileReader : public platform::FileReader {
@@ -57,9 +58,11 @@ platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::str
         return {nullptr, platform::FileError{path, kNotARegularFile}};
     }
     if (folder != nullptr) {
-        const FinalPath final = FinalPathOf(handle.Get());
-        if (final.error != 0) return {nullptr, ErrorFor(path, final.error)};
-        if (!LiesDirectlyIn(final.path, *folder)) {
+        std::wstring final;
+        if (const DWORD error = FinalPathOf(handle.Get(), final)) {
+            return {nullptr, ErrorFor(path, error)};
+        }
+        if (!LiesDirectlyIn(final, *folder)) {
             return {nullptr, platform::FileError{path, kOutsideTheFolder}};
         }
     }
@@ -67,7 +70,7 @@ platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::str
 }
 
 std::optional<platform::FileError> Win32FileWriter::Write(std::string_view bytes) {
-    if (!WriteWhole(file_, bytes)) return LastError(path_);
+    if (const DWORD error = WriteWhole(file_, bytes)) return ErrorFor(path_, error);
     return std::nullopt;
 }
 
@@ -76,10 +79,9 @@ std::optional<platform::FileError> Win32FileWriter::WriteAt(std::uint64_t offset
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
     const LARGE_INTEGER end{};
-    if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) || !WriteWhole(file_, bytes) ||
-        !SetFilePointerEx(file_, end, nullptr, FILE_END)) {
-        return LastError(path_);
-    }
+    if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN)) return LastError(path_);
+    if (const DWORD error = WriteWhole(file_, bytes)) return ErrorFor(path_, error);
+    if (!SetFilePointerEx(file_, end, nullptr, FILE_END)) return LastError(path_);
     return std::nullopt;
 }
 

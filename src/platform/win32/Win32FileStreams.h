@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/FileContent.h"
 #include "platform/win32/Win32FileHandle.h"
@@ -25,7 +26,7 @@ platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::str
 // Writes through a handle the caller keeps open; errors name the path.
 class Win32FileWriter : public platform::FileWriter {
   public:
-    Win32FileWriter(HANDLE file, const std::string& path) : file_(file), path_(path) {}
+    Win32FileWriter(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
 
     std::optional<platform::FileError> Write(std::string_view bytes) override;
     std::optional<platform::FileError> WriteAt(std::uint64_t offset,
@@ -33,7 +34,7 @@ class Win32FileWriter : public platform::FileWriter {
 
   private:
     HANDLE file_;
-    const std::string& path_;
+    std::string path_;
 };
 
 }  // namespace psion::win32

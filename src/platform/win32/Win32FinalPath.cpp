@@ -4,42 +4,39 @@
 
 namespace psion::win32 {
 
-FinalPath FinalPathOf(HANDLE handle) {
+DWORD FinalPathOf(HANDLE handle, std::wstring& path) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
             GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) return {std::wstring(), GetLastError()};
-        if (length < buffer.size()) return {std::wstring(buffer.data(), length), 0};
+        if (length == 0) return GetLastError();
+        if (length < buffer.size()) {
+            path.assign(buffer.data(), length);
+            return 0;
+        }
         buffer.resize(length + 1);
     }
 }
 
-OpenedFolder OpenFolder(const std::wstring& path) {
-    OpenedFolder folder;
+DWORD OpenFolder(const std::wstring& path, OpenedFolder& folder) {
     folder.handle.Reset(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!folder.handle.IsValid()) {
-        folder.error = GetLastError();
-        return folder;
-    }
+    if (!folder.handle.IsValid()) return GetLastError();
+    DWORD error = 0;
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(folder.handle.Get(), &information)) {
-        folder.error = GetLastError();
+        error = GetLastError();
     } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        folder.error = ERROR_DIRECTORY;
-    } else {
-        FinalPath final = FinalPathOf(folder.handle.Get());
-        folder.error = final.error;
-        folder.finalPath = std::move(final.path);
+        error = ERROR_DIRECTORY;
+    } else if ((error = FinalPathOf(folder.handle.Get(), folder.finalPath)) == 0) {
         while (!folder.finalPath.empty() && folder.finalPath.back() == L'\\') {
             folder.finalPath.pop_back();  // a drive's root ends in one
         }
     }
-    if (folder.error != 0) folder.handle.Close();
-    return folder;
+    if (error != 0) folder.handle.Close();
+    return error;
 }
 
 bool LiesDirectlyIn(std::wstring_view filePath, std::wstring_view folderPath) {
@@ -59,13 +56,14 @@ bool IsEntryOf(std::wstring_view filePath, std::wstring_view folderPath, std::ws
                                 static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool SameObject(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION first{};
-    BY_HANDLE_FILE_INFORMATION second{};
-    return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
+DWORD IdOf(HANDLE file, FileId& id, DWORD* links) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file, &information)) return GetLastError();
+    id.volume = information.dwVolumeSerialNumber;
+    id.index =
+        (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    if (links != nullptr) *links = information.nNumberOfLinks;
+    return 0;
 }
 
 }  // namespace psion::win32

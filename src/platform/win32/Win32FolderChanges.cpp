@@ -1,7 +1,10 @@
 #include "platform/win32/Win32FolderChanges.h"
 
+#include <functional>
+
 #include "platform/win32/Win32FileStreams.h"
 #include "platform/win32/Win32SessionEnd.h"
+#include "platform/win32/Win32SharingRetry.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -65,9 +68,9 @@ bool IsStillTheFile(const std::wstring& folder, const std::wstring& name, const 
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     FileId id;
-    if (!file.IsValid() || !IdOf(file.Get(), id) || !(id == expected)) return false;
-    const FinalPath final = FinalPathOf(file.Get());
-    return final.error == 0 && IsEntryOf(final.path, folder, name);
+    if (!file.IsValid() || IdOf(file.Get(), id) != 0 || !(id == expected)) return false;
+    std::wstring final;
+    return FinalPathOf(file.Get(), final) == 0 && IsEntryOf(final, folder, name);
 }
 
 Target Refused(FileError error) {
@@ -88,27 +91,26 @@ Target CheckTarget(const std::wstring& folder, const std::wstring& name, const s
     if (auto error = RefuseLink(file, path, target.exists)) return Refused(*error);
     if (!target.exists) return target;
     FileHandle handle;
-    for (int attempt = 0;; ++attempt) {
-        handle.Reset(CreateFileW(file.c_str(), GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (handle.IsValid()) break;
-        const DWORD error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
-            return Refused(ErrorFor(path, error));
-        }
-        Sleep(50);
+    if (const DWORD error = RetryWhileHeld([&] {
+            handle.Reset(CreateFileW(file.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return handle.IsValid() ? DWORD{0} : GetLastError();
+        })) {
+        return Refused(ErrorFor(path, error));
     }
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK)
         return Refused(FileError{path, kNotARegularFile});
-    const FinalPath final = FinalPathOf(handle.Get());
-    if (final.error != 0) return Refused(ErrorFor(path, final.error));
-    if (!IsEntryOf(final.path, folder, name)) return Refused(FileError{path, kElsewhere});
-    target.name = final.path.substr(final.path.find_last_of(L'\\') + 1);
+    std::wstring final;
+    if (const DWORD error = FinalPathOf(handle.Get(), final)) {
+        return Refused(ErrorFor(path, error));
+    }
+    if (!IsEntryOf(final, folder, name)) return Refused(FileError{path, kElsewhere});
+    target.name = final.substr(final.find_last_of(L'\\') + 1);
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(handle.Get(), &information) ||
-        !IdOf(handle.Get(), target.id, &target.links)) {
-        return Refused(LastError(path));
+    if (!GetFileInformationByHandle(handle.Get(), &information)) return Refused(LastError(path));
+    if (const DWORD error = IdOf(handle.Get(), target.id, &target.links)) {
+        return Refused(ErrorFor(path, error));
     }
     // Windows refuses to open a read-only file for writing in these words; a
     // privileged user under Wine gets it opened all the same.
@@ -124,15 +126,44 @@ Target CheckTarget(const std::wstring& folder, const std::wstring& name, const s
     return target;
 }
 
+// How a file's new content is put in place, and why.
+struct Placement {
+    enum class How { Replaced, RewrittenInPlace };
+    How how = How::Replaced;
+    const char* why = "";
+    DWORD error = 0;  // when the replacement could not be made, nor a rewrite chosen
+};
+
+// A replacement keeps everything the file had (see TemporaryFile), except where
+// it would leave the other names of a hard-linked file with the old content;
+// where the original may not be deleted, or the folder takes no new file,
+// only a rewrite in place saves what the user may write. makeTemporary makes
+// the replacement beside the original: 0 or the error.
+Placement ChoosePlacement(const Target& existing, const std::function<DWORD()>& makeTemporary) {
+    using How = Placement::How;
+    if (existing.links > 1) return {How::RewrittenInPlace, "the file has other names"};
+    if (!existing.mayBeReplaced) return {How::RewrittenInPlace, "the original may not be deleted"};
+    const DWORD error = makeTemporary();
+    if (error == 0) return {How::Replaced, "a replacement keeps the file as it was"};
+    if (error == ERROR_ACCESS_DENIED && existing.exists) {
+        return {How::RewrittenInPlace, "the folder takes no new file"};
+    }
+    return {How::Replaced, "", error};
+}
+
 }  // namespace
 
 platform::BegunChanges Win32FolderChanges::Begin(const std::string& folderPath) {
-    OpenedFolder folder = OpenFolder(ToWide(folderPath));
-    if (folder.error != 0) return {nullptr, ErrorFor(folderPath, folder.error)};
-    FolderMutexResult locked = LockFolderMutex(folder.finalPath);
-    if (!locked.held) return {nullptr, ErrorFor(folderPath, locked.error)};
+    OpenedFolder folder;
+    if (const DWORD error = OpenFolder(ToWide(folderPath), folder)) {
+        return {nullptr, ErrorFor(folderPath, error)};
+    }
+    std::unique_ptr<HeldFolderMutex> held;
+    if (const DWORD error = LockFolderMutex(folder.finalPath, held)) {
+        return {nullptr, ErrorFor(folderPath, error)};
+    }
     return {std::unique_ptr<Win32FolderChanges>(
-                new Win32FolderChanges(folderPath, std::move(folder), std::move(locked.held))),
+                new Win32FolderChanges(folderPath, std::move(folder), std::move(held))),
             std::nullopt};
 }
 
@@ -154,8 +185,11 @@ std::wstring Win32FolderChanges::FinalPathOf(const std::wstring& fileName) const
 
 // The folder's final path still leads to the folder held, not to one put in its place.
 std::optional<FileError> Win32FolderChanges::CheckStillThere(const std::string& path) const {
-    const OpenedFolder now = OpenFolder(folder_.finalPath);
-    if (now.error != 0 || !SameObject(now.handle.Get(), folder_.handle.Get())) {
+    OpenedFolder now;
+    FileId held;
+    FileId found;
+    if (OpenFolder(folder_.finalPath, now) != 0 || IdOf(folder_.handle.Get(), held) != 0 ||
+        IdOf(now.handle.Get(), found) != 0 || !(found == held)) {
         return FileError{path, kElsewhere};
     }
     return std::nullopt;
@@ -172,8 +206,8 @@ bool Win32FolderChanges::IsFile(std::string_view fileName) const {
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return false;
     }
-    const FinalPath final = win32::FinalPathOf(file.Get());
-    return final.error == 0 && LiesDirectlyIn(final.path, folder_.finalPath);
+    std::wstring final;
+    return win32::FinalPathOf(file.Get(), final) == 0 && LiesDirectlyIn(final, folder_.finalPath);
 }
 
 platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileName) const {
@@ -199,25 +233,21 @@ std::optional<FileError> Win32FolderChanges::Prepare(std::string_view fileName,
     if (!existing.name.empty()) file.wideName = existing.name;
     RemoveLeftoverTemporaryFiles(folder_.finalPath, file.wideName);
 
-    // A replacement would leave the other names of a hard-linked file with the
-    // old content; where the original may not be deleted, or the folder takes
-    // no new file, only a rewrite in place saves what the user may write.
-    HANDLE written = INVALID_HANDLE_VALUE;
-    if (existing.links <= 1 && existing.mayBeReplaced) {
+    const Placement placement = ChoosePlacement(existing, [&] {
         file.temporary = std::make_unique<TemporaryFile>(folder_.finalPath, file.wideName);
-        const DWORD error = file.temporary->CreationError();
-        if (error == 0) {
-            const FinalPath where = win32::FinalPathOf(file.temporary->Get());
-            if (where.error != 0) return ErrorFor(path, where.error);
-            if (!LiesDirectlyIn(where.path, folder_.finalPath)) return FileError{path, kElsewhere};
-            written = file.temporary->Get();
-        } else if (error != ERROR_ACCESS_DENIED || !existing.exists) {
+        return file.temporary->CreationError();
+    });
+    if (placement.error != 0) return ErrorFor(path, placement.error);
+    HANDLE written = nullptr;
+    if (placement.how == Placement::How::Replaced) {
+        std::wstring where;
+        if (const DWORD error = win32::FinalPathOf(file.temporary->Get(), where)) {
             return ErrorFor(path, error);
-        } else {
-            file.temporary.reset();
         }
-    }
-    if (written == INVALID_HANDLE_VALUE) {
+        if (!LiesDirectlyIn(where, folder_.finalPath)) return FileError{path, kElsewhere};
+        written = file.temporary->Get();
+    } else {
+        file.temporary.reset();
         file.rewrite = std::make_unique<InPlaceRewrite>(file.wideName);
         if (const DWORD error = file.rewrite->CreationError()) return ErrorFor(path, error);
         written = file.rewrite->Get();

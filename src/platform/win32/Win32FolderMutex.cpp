@@ -39,18 +39,19 @@ std::wstring MutexNameFor(const std::wstring& path) {
 
 }  // namespace
 
-FolderMutexResult LockFolderMutex(const std::wstring& folderFinalPath) {
+DWORD LockFolderMutex(const std::wstring& folderFinalPath, std::unique_ptr<HeldFolderMutex>& held) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexNameFor(UpperCase(folderFinalPath)).c_str());
-    if (mutex == nullptr) return {nullptr, GetLastError()};
+    if (mutex == nullptr) return GetLastError();
     // An abandoned mutex was held by a program that ended during its Save;
     // each of its files is whole, so this Save goes ahead.
     const DWORD waited = WaitForSingleObject(mutex, INFINITE);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         const DWORD error = GetLastError();
         CloseHandle(mutex);
-        return {nullptr, error};
+        return error;
     }
-    return {std::make_unique<HeldFolderMutex>(mutex), 0};
+    held = std::make_unique<HeldFolderMutex>(mutex);
+    return 0;
 }
 
 }  // namespace psion::win32

@@ -25,14 +25,9 @@ class HeldFolderMutex {
     HANDLE mutex_;
 };
 
-struct FolderMutexResult {
-    std::unique_ptr<HeldFolderMutex> held;  // set when taken
-    DWORD error = 0;                        // the reason when not
-};
-
 // Waits, with no time limit, until no other program holds the folder whose
-// final path this is (see FinalPathOf), then holds it. The waiting thread
-// handles no window messages meanwhile.
-FolderMutexResult LockFolderMutex(const std::wstring& folderFinalPath);
+// final path this is (see FinalPathOf), then holds it in held. The waiting
+// thread handles no window messages meanwhile. 0 or the error.
+DWORD LockFolderMutex(const std::wstring& folderFinalPath, std::unique_ptr<HeldFolderMutex>& held);
 
 }  // namespace psion::win32

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/Win32FinalPath.h"
+#include "platform/win32/Win32SharingRetry.h"
 
 namespace psion::win32 {
 
@@ -46,31 +47,17 @@ DWORD CopyWhole(HANDLE from, HANDLE to) {
 }
 
 // Opens the target for the rewrite; no other program may write it meanwhile.
-// Another program that holds it without sharing gets about half a second.
 FileHandle OpenTarget(const std::wstring& target, DWORD& error) {
-    for (int attempt = 0;; ++attempt) {
-        FileHandle file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.IsValid()) return file;
-        error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt >= 10) {
-            return file;
-        }
-        Sleep(50);
-    }
+    FileHandle file;
+    error = RetryWhileHeld([&] {
+        file.Reset(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.IsValid() ? DWORD{0} : GetLastError();
+    });
+    return file;
 }
 
 }  // namespace
-
-bool IdOf(HANDLE file, FileId& id, DWORD* links) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file, &information)) return false;
-    id.volume = information.dwVolumeSerialNumber;
-    id.index =
-        (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    if (links != nullptr) *links = information.nNumberOfLinks;
-    return true;
-}
 
 InPlaceRewrite::InPlaceRewrite(const std::wstring& fileName)
     : fileName_(fileName),
@@ -80,12 +67,12 @@ DWORD InPlaceRewrite::PutInPlace(const std::wstring& folder, const FileId& expec
     DWORD error = 0;
     FileHandle file = OpenTarget(folder + L"\\" + fileName_, error);
     if (!file.IsValid()) return error;
-    const FinalPath final = FinalPathOf(file.Get());
-    if (final.error != 0) return final.error;
+    std::wstring final;
+    if ((error = FinalPathOf(file.Get(), final)) != 0) return error;
     FileId id;
-    if (!IdOf(file.Get(), id)) return GetLastError();
+    if ((error = IdOf(file.Get(), id)) != 0) return error;
     // Another file in its place, or the folder elsewhere: nothing is written.
-    if (!IsEntryOf(final.path, folder, fileName_) || !(id == expected)) return kNotTheFileChecked;
+    if (!IsEntryOf(final, folder, fileName_) || !(id == expected)) return kNotTheFileChecked;
 
     TemporaryFile original(UserTemporaryFolder(), fileName_);
     if (original.CreationError() != 0) return original.CreationError();

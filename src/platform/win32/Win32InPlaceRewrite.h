@@ -6,16 +6,10 @@
 #include <string>
 
 #include "platform/win32/Win32FileHandle.h"
+#include "platform/win32/Win32FinalPath.h"
 #include "platform/win32/Win32TemporaryFile.h"
 
 namespace psion::win32 {
-
-// Which file a handle is open on: its volume and its index there.
-struct FileId {
-    DWORD volume = 0;
-    ULONGLONG index = 0;
-    friend bool operator==(const FileId&, const FileId&) = default;
-};
 
 // What InPlaceRewrite::PutInPlace returns when the file is no longer the
 // file checked while preparing (an application's own error code).
@@ -46,8 +40,5 @@ class InPlaceRewrite {
     std::wstring fileName_;
     std::unique_ptr<TemporaryFile> staged_;
 };
-
-// The id of the file the handle is open on; its number of links as well when asked.
-bool IdOf(HANDLE file, FileId& id, DWORD* links = nullptr);
 
 }  // namespace psion::win32

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <string_view>
 
+#include "platform/win32/Win32SharingRetry.h"
+
 namespace psion::win32 {
 
 namespace {
@@ -39,29 +41,32 @@ bool IsTemporaryNameOf(std::wstring_view name, std::wstring_view fileName) {
            AllDigits(middle.substr(dash + 1));
 }
 
-bool SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
+DWORD SetDeleteOnClose(HANDLE file, bool deleteOnClose) {
     FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleteOnClose ? TRUE : FALSE)};
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != 0;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)
+               ? 0
+               : GetLastError();
 }
 
 // ReplaceFileW gives the new file the original's attributes on Windows; Wine's
 // does not, so they are set on the new file beforehand as well.
-bool TakeAttributesOf(const std::wstring& target, HANDLE file) {
+DWORD TakeAttributesOf(const std::wstring& target, HANDLE file) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    if (kept == 0) return true;
+    if (kept == 0) return 0;
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     basic.FileAttributes = kept;
-    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) ? 0
+                                                                                 : GetLastError();
 }
 
-bool IsTransient(DWORD error) {
-    // Virus scanners and indexers open files briefly without sharing them.
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+// A file held without sharing also keeps a rename or a replacement from
+// deleting or moving it.
+bool MayPassWhenLetGo(DWORD error) {
+    return IsSharingViolation(error) || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 // A name for the original while ReplaceFileW swaps the files: with one,
@@ -76,30 +81,30 @@ std::wstring FreeTemporaryName(const std::wstring& folder, const std::wstring& f
 DWORD Replace(const std::wstring& from, const std::wstring& target, const std::wstring& folder,
               const std::wstring& fileName) {
     const std::wstring original = FreeTemporaryName(folder, fileName);
-    // Another program holding the original without sharing it gets about half a second.
-    for (int attempt = 0;; ++attempt) {
-        if (ReplaceFileW(target.c_str(), from.c_str(), original.c_str(), 0, nullptr, nullptr)) {
-            DeleteFileW(original.c_str());  // what is left is swept by a later Save
-            return 0;
-        }
-        const DWORD error = GetLastError();
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            // The original was moved aside and the new file could not follow: move it back.
-            MoveFileExW(original.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-            return error;
-        }
-        if (!IsTransient(error) || attempt >= 10) return error;
-        Sleep(50);
+    const DWORD error = RetryWhileHeld(
+        [&] {
+            return ReplaceFileW(target.c_str(), from.c_str(), original.c_str(), 0, nullptr, nullptr)
+                       ? DWORD{0}
+                       : GetLastError();
+        },
+        MayPassWhenLetGo);
+    if (error == 0) {
+        DeleteFileW(original.c_str());  // what is left is swept by a later Save
+    } else if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        // The original was moved aside and the new file could not follow: move it back.
+        MoveFileExW(original.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
     }
+    return error;
 }
 
 DWORD Create(const std::wstring& from, const std::wstring& target) {
-    for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(from.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
-        const DWORD error = GetLastError();
-        if (!IsTransient(error) || attempt >= 10) return error;
-        Sleep(50);
-    }
+    return RetryWhileHeld(
+        [&] {
+            return MoveFileExW(from.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)
+                       ? DWORD{0}
+                       : GetLastError();
+        },
+        MayPassWhenLetGo);
 }
 
 }  // namespace
@@ -130,10 +135,9 @@ TemporaryFile::~TemporaryFile() {
 }
 
 DWORD TemporaryFile::PutInPlace(const std::wstring& target, bool replacing) {
-    if (replacing && !TakeAttributesOf(target, file_.Get())) return GetLastError();
+    if (const DWORD error = replacing ? TakeAttributesOf(target, file_.Get()) : 0) return error;
     if (!FlushFileBuffers(file_.Get())) return GetLastError();
-    if (!SetDeleteOnClose(file_.Get(), false)) {
-        const DWORD error = GetLastError();
+    if (const DWORD error = SetDeleteOnClose(file_.Get(), false)) {
         if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
             error != ERROR_INVALID_FUNCTION) {
             return error;

@@ -21,6 +21,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
+#include "support/OneFileSet.h"
 
 namespace psion::testing {
 namespace {
@@ -54,7 +55,7 @@ TEST_F(FileKeepingTest, AFolderThatTakesNoNewFileIsSavedInPlaceKeepingTheOwners)
         RunAs(folder.asNobody, [&] {
             posix::PosixFileSystem files;
             for (const auto& file : {roots, others}) {
-                const auto error = files.ReplaceAll(file.string(), "new bytes");
+                const auto error = ReplaceFile(files, file.string(), "new bytes");
                 EXPECT_EQ(error, std::nullopt) << error->Describe();
             }
         });
@@ -136,7 +137,7 @@ TEST_F(FileKeepingTest, WhatANewFileCouldNotBeGivenIsKeptByARewriteInPlace) {
         const auto outcome = RunInChild([&] {
             if (!RefuseSystemCall(refused.systemCall, refused.error)) return 2;
             posix::PosixFileSystem files;
-            const auto error = files.ReplaceAll(file.string(), "new");
+            const auto error = ReplaceFile(files, file.string(), "new");
             return error ? 1 : 0;
         });
         EXPECT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();

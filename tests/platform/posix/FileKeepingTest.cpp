@@ -12,6 +12,7 @@
 #include "platform/posix/FileKeepingFixture.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/ChildProcess.h"
+#include "support/OneFileSet.h"
 
 namespace psion::testing {
 namespace {
@@ -53,7 +54,7 @@ TEST_F(FileKeepingTest, ASaveKeepsTheAclTheAttributesTheOwnerAndTheMode) {
 
         RunAs(kept.asOwner, [&] {
             posix::PosixFileSystem files;
-            EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+            EXPECT_EQ(ReplaceFile(files, file.string(), "new"), std::nullopt);
         });
         EXPECT_EQ(ReadBytes(file), "new");
         EXPECT_EQ(AclAndAttributes(file), before);
@@ -70,7 +71,7 @@ TEST_F(FileKeepingTest, AnotherNameOfTheFileStaysInStep) {
     fs::create_hard_link(file, temp_.Path() / "other-name.conf");
     const ino_t inode = StatOf(file).st_ino;
     posix::PosixFileSystem files;
-    EXPECT_EQ(files.ReplaceAll(file.string(), "serial1=directserial port:COM3"), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files, file.string(), "serial1=directserial port:COM3"), std::nullopt);
     EXPECT_EQ(ReadBytes(temp_.Path() / "other-name.conf"), "serial1=directserial port:COM3");
     EXPECT_EQ(StatOf(file).st_ino, inode);
     EXPECT_EQ(StatOf(file).st_uid, NobodyUser());
@@ -118,7 +119,7 @@ TEST_F(FileKeepingTest, ALinkIsWrittenThroughOnlyWhenItsOwnerOwnsItsTarget) {
 
         RunAs(link.asNobody, [&] {
             posix::PosixFileSystem files;
-            const auto error = files.ReplaceAll(planted.string(), "unit batch text");
+            const auto error = ReplaceFile(files, planted.string(), "unit batch text");
             if (link.writtenThrough) {
                 EXPECT_EQ(error, std::nullopt) << error->Describe();
             } else {

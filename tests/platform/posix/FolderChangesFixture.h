@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/posix/PosixFileSystem.h"
@@ -108,12 +107,4 @@ inline std::optional<platform::FileError> PrepareAll(platform::FolderChanges& ch
     return std::nullopt;
 }
 
-inline std::string ReadAll(const platform::FolderChanges& changes, std::string_view name) {
-    const auto opened = changes.OpenForReading(name);
-    if (!opened.reader) return opened.error->Describe();
-    std::string bytes;
-    char buffer[1 << 16];
-    while (const std::size_t got = opened.reader->Read(buffer).count) bytes.append(buffer, got);
-    return bytes;
-}
 }  // namespace psion::testing

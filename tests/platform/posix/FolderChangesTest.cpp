@@ -1,86 +1,19 @@
-// A set of changes to one folder: prepared whole, then put in place; all or
-// nothing across failures, a full disk, a folder moved meanwhile and long names.
+// A set of changes to one folder on POSIX: all or nothing across a full disk,
+// a folder moved meanwhile and long names.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
 #include <climits>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/FolderChanges.h"
 #include "platform/posix/FolderChangesFixture.h"
-#include "support/FileSizeLimit.h"
+#include "support/OneFileSet.h"
 
 namespace psion::testing {
 namespace {
-
-TEST_F(FolderChangesTest, NothingChangesUntilTheSetIsPutInPlaceInTheOrderPrepared) {
-    for (const auto kind : kKinds) {
-        SCOPED_TRACE(KindName(kind));
-        WriteOldFiles();
-        posix::PosixFileSystem files(kind);
-        auto begun = files.BeginChanges(data_.string());
-        ASSERT_TRUE(begun.changes) << begun.error->Describe();
-        EXPECT_EQ(PrepareAll(*begun.changes, [](int) {}), std::nullopt);
-        EXPECT_EQ(State(), "old");
-        // The set reads its folder's files as they are, by name without regard to case.
-        EXPECT_TRUE(begun.changes->IsFile("AUTOEXEC.BTF"));
-        EXPECT_FALSE(begun.changes->IsFile("autoexec.bat"));
-        EXPECT_EQ(ReadAll(*begun.changes, "S_psion.conf"), OldBytes(1));
-        if (kind == posix::TemporaryFiles::UnnamedWhereSupported) {
-            EXPECT_EQ(Names(), SortedUnitFiles());
-        }
-        const auto placed = begun.changes->PutInPlace();
-        EXPECT_EQ(placed.error, std::nullopt);
-        EXPECT_EQ(placed.placed, kUnitFiles);
-        EXPECT_EQ(State(), "new");
-        begun.changes.reset();
-        EXPECT_EQ(Names(), SortedUnitFiles());
-    }
-}
-
-TEST_F(FolderChangesTest, AFailureWhilePreparingChangesNoFile) {
-    struct Failure {
-        const char* what;
-        std::function<std::optional<platform::FileError>(platform::FolderChanges&)> prepare;
-    };
-    const Failure failures[] = {
-        {"a size limit the second file passes",
-         [](platform::FolderChanges& changes) {
-             int written = 0;
-             if (auto error = PrepareOne(changes, 0, written, [](int) {})) return error;
-             FileSizeLimit limit(kChunk * kChunksPerFile / 2);
-             return PrepareOne(changes, 1, written, [](int) {});
-         }},
-        {"an exception while writing the third file",
-         [](platform::FolderChanges& changes) {
-             return PrepareAll(changes, [](int written) {
-                 if (written == 2 * kChunksPerFile + 3) throw std::bad_alloc();
-             });
-         }},
-    };
-    for (const auto kind : kKinds) {
-        for (const Failure& failure : failures) {
-            SCOPED_TRACE(std::string(KindName(kind)) + ": " + failure.what);
-            WriteOldFiles();
-            posix::PosixFileSystem files(kind);
-            auto begun = files.BeginChanges(data_.string());
-            ASSERT_TRUE(begun.changes);
-            std::optional<platform::FileError> error;
-            try {
-                error = failure.prepare(*begun.changes);
-            } catch (const std::bad_alloc&) {
-                error = platform::FileError{"", "out of memory"};
-            }
-            EXPECT_TRUE(error.has_value());
-            begun.changes.reset();
-            EXPECT_EQ(State(), "old");
-            EXPECT_EQ(Names(), SortedUnitFiles());
-        }
-    }
-}
 
 TEST_F(FolderChangesTest, NoRoomForTheSecondFileChangesNoFile) {
     // Room for the old files and one new one.
@@ -156,8 +89,8 @@ TEST_F(FolderChangesTest, AFileWhosePathIsNearTheLongestAPathMayBeIsSaved) {
     for (const auto kind : kKinds) {
         SCOPED_TRACE(KindName(kind));
         posix::PosixFileSystem files(kind);
-        EXPECT_EQ(files.ReplaceAll(file, "old"), std::nullopt);
-        EXPECT_EQ(files.ReplaceAll(file, "new"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file, "old"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file, "new"), std::nullopt);
         const auto read = files.OpenForReading(file);
         ASSERT_TRUE(read.reader);
         char bytes[8];
@@ -172,7 +105,7 @@ TEST_F(FolderChangesTest, AFileWhoseNameIsNearTheLongestANameMayBeIsSaved) {
     for (const auto kind : kKinds) {
         SCOPED_TRACE(KindName(kind));
         posix::PosixFileSystem files(kind);
-        EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file.string(), "new"), std::nullopt);
         EXPECT_EQ(ReadBytes(file), "new");
         fs::resize_file(file, 0);
         EXPECT_EQ(Names(), std::vector<std::string>{file.filename().string()});

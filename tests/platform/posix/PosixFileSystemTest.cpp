@@ -20,6 +20,7 @@
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/ForwardingFileSystem.h"
+#include "support/OneFileSet.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
@@ -96,16 +97,16 @@ TEST_F(PosixFileSystemTest, ReadAllNamesTheFileAndTheReason) {
 }
 
 TEST_F(PosixFileSystemTest, ReplaceAllCreatesAFileWithExactlyTheBytes) {
-    EXPECT_EQ(files_.ReplaceAll(PathOf("new.bin"), kAllBytes), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files_, PathOf("new.bin"), kAllBytes), std::nullopt);
     EXPECT_EQ(ReadBytes(temp_.Path() / "new.bin"), kAllBytes);
     EXPECT_EQ(EntriesInFolder(), 1);
-    EXPECT_EQ(files_.ReplaceAll(PathOf("empty.bin"), ""), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files_, PathOf("empty.bin"), ""), std::nullopt);
     EXPECT_EQ(fs::file_size(temp_.Path() / "empty.bin"), 0u);
 }
 
 TEST_F(PosixFileSystemTest, ReplaceAllReplacesTheFileFoundWithoutRegardToCase) {
     temp_.Write("Sub/Name.conf", "a much longer old content");
-    EXPECT_EQ(files_.ReplaceAll(PathOf("sub\\NAME.CONF"), "new"), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files_, PathOf("sub\\NAME.CONF"), "new"), std::nullopt);
     EXPECT_EQ(ReadBytes(temp_.Path() / "Sub" / "Name.conf"), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path() / "Sub"), {}), 1);
 }
@@ -117,7 +118,7 @@ TEST_F(PosixFileSystemTest, ReplaceAllKeepsThePermissionBits) {
         if (mode == 0444 && ::geteuid() != 0) continue;
         const auto file = temp_.Write("kept.txt", "old");
         fs::permissions(file, static_cast<fs::perms>(mode));
-        EXPECT_EQ(files_.ReplaceAll(file.string(), "new"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files_, file.string(), "new"), std::nullopt);
         EXPECT_EQ(ModeOf(file.string()), mode);
         EXPECT_EQ(ReadBytes(file), "new");
     }
@@ -126,7 +127,7 @@ TEST_F(PosixFileSystemTest, ReplaceAllKeepsThePermissionBits) {
 TEST_F(PosixFileSystemTest, ReplaceAllWritesThroughASymbolicLink) {
     temp_.Write("real.txt", "old");
     fs::create_symlink("real.txt", temp_.Path() / "link.txt");
-    EXPECT_EQ(files_.ReplaceAll(PathOf("link.txt"), "new"), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files_, PathOf("link.txt"), "new"), std::nullopt);
     EXPECT_TRUE(fs::is_symlink(temp_.Path() / "link.txt"));
     EXPECT_EQ(ReadBytes(temp_.Path() / "real.txt"), "new");
 }
@@ -137,7 +138,7 @@ TEST_F(PosixFileSystemTest, AWriteThatFailsHalfWayLeavesTheOriginalAndNoTemporar
     std::optional<platform::FileError> error;
     {
         FileSizeLimit limit(100);
-        error = files_.ReplaceAll(file.string(), std::string(5000, 'n'));
+        error = ReplaceFile(files_, file.string(), std::string(5000, 'n'));
     }
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->path, file.string());
@@ -149,9 +150,9 @@ TEST_F(PosixFileSystemTest, AWriteThatFailsHalfWayLeavesTheOriginalAndNoTemporar
 
 TEST_F(PosixFileSystemTest, AFolderPathThroughAFileCannotBeWritten) {
     temp_.Write("plain", "not a folder");
-    const auto error = files_.ReplaceAll(PathOf("plain/inner.txt"), "x");
+    const auto error = ReplaceFile(files_, PathOf("plain/inner.txt"), "x");
     ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->path, PathOf("plain/inner.txt"));
+    EXPECT_EQ(error->path, PathOf("plain"));
     EXPECT_EQ(error->reason, "Not a directory");
     EXPECT_EQ(ReadBytes(temp_.Path() / "plain"), "not a folder");
     EXPECT_EQ(EntriesInFolder(), 1);
@@ -159,7 +160,7 @@ TEST_F(PosixFileSystemTest, AFolderPathThroughAFileCannotBeWritten) {
 
 TEST_F(PosixFileSystemTest, AFolderIsNeverReplacedByAFile) {
     temp_.Write("target/inside.txt", "kept");
-    const auto error = files_.ReplaceAll(PathOf("target"), "x");
+    const auto error = ReplaceFile(files_, PathOf("target"), "x");
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "Is a directory");
     EXPECT_EQ(ReadBytes(temp_.Path() / "target" / "inside.txt"), "kept");
@@ -167,7 +168,7 @@ TEST_F(PosixFileSystemTest, AFolderIsNeverReplacedByAFile) {
 }
 
 TEST_F(PosixFileSystemTest, AMissingFolderIsReportedAndNotCreated) {
-    const auto error = files_.ReplaceAll(PathOf("absent/file.txt"), "x");
+    const auto error = ReplaceFile(files_, PathOf("absent/file.txt"), "x");
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "No such file or directory");
     EXPECT_EQ(EntriesInFolder(), 0);
@@ -186,7 +187,7 @@ TEST_F(PosixFileSystemTest, ReplaceAllKeepsTheOwnerGroupAndSpecialBits) {
     ASSERT_EQ(::chown(file.c_str(), NobodyUser(), NobodyGroup()), 0);
     // The owner is set before the mode, which changing the owner would clear.
     fs::permissions(file, static_cast<fs::perms>(06750));
-    EXPECT_EQ(files_.ReplaceAll(file.string(), "new"), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files_, file.string(), "new"), std::nullopt);
     EXPECT_EQ(ReadBytes(file), "new");
     EXPECT_EQ(OwnerOf(file), std::make_pair(NobodyUser(), NobodyGroup()));
     EXPECT_EQ(ModeOf(file.string()), 06750u);
@@ -221,7 +222,7 @@ TEST_F(PosixFileSystemTest, AsAnotherUserOnlyWhatThatUserCouldRewriteInPlaceIsRe
         posix::PosixFileSystem files;
         for (const Case& file : cases) {
             SCOPED_TRACE(file.name);
-            const auto error = files.ReplaceAll(PathOf(file.name), "new bytes");
+            const auto error = ReplaceFile(files, PathOf(file.name), "new bytes");
             if (file.refusal == nullptr) {
                 EXPECT_EQ(error, std::nullopt) << error->Describe();
                 continue;
@@ -294,7 +295,7 @@ TEST_F(PosixFileSystemTest, SomethingPutInAUnitFilesPlaceAfterTheCheckIsAFailedR
                 temp_.Write("kelvo/psion/s_psion.conf", "serial1=directserial port:COM1\r\n");
                 files.AfterCheck("s_psion.conf",
                                  [&] { PutInPlace(dataFolder / "s_psion.conf", standIn); });
-                const auto error = unitfiles::PatchSerialPort(
+                const auto error = SavePatchedPort(
                     folder, folder.DataFilePath(unitfiles::kSendConfigFile), "Com3");
                 EXPECT_TRUE(error.has_value());
                 if (error) {
@@ -367,7 +368,7 @@ TEST_F(PosixFileSystemTest, AWriteKilledHalfWayLeavesTheOriginalAndTheNextWriteN
         const pid_t writer = ::fork();
         if (writer == 0) {
             posix::PosixFileSystem files(kind);
-            files.Replace(file.string(), [&](platform::FileWriter& out) {
+            ReplaceFile(files, file.string(), [&](platform::FileWriter& out) {
                 const auto error = out.Write(std::string(8 << 20, 'n'));
                 [[maybe_unused]] const auto signalled = ::write(halfWay[1], "h", 1);
                 for (;;) ::pause();
@@ -398,7 +399,7 @@ TEST_F(PosixFileSystemTest, AWriteKilledHalfWayLeavesTheOriginalAndTheNextWriteN
         temp_.Write(liveTemporary, "in use");
 
         posix::PosixFileSystem files(kind);
-        EXPECT_EQ(files.ReplaceAll(file.string(), "next"), std::nullopt);
+        EXPECT_EQ(ReplaceFile(files, file.string(), "next"), std::nullopt);
         EXPECT_EQ(ReadBytes(file), "next");
         EXPECT_EQ(NamesInFolder(), (std::vector<std::string>{liveTemporary, "big.conf"}));
         fs::remove(temp_.Path() / liveTemporary);
@@ -435,7 +436,7 @@ TEST_F(PosixFileSystemTest, AWriteRemovesOnlyLeftoversOfItsFileWhoseWriterIsGone
 
     // Named temporary files, as where the file system has no unnamed ones.
     posix::PosixFileSystem files(posix::TemporaryFiles::Named);
-    EXPECT_EQ(files.ReplaceAll(file.string(), "new"), std::nullopt);
+    EXPECT_EQ(ReplaceFile(files, file.string(), "new"), std::nullopt);
     ::close(held);
 
     kept.push_back("s_psion.conf");
@@ -450,11 +451,11 @@ TEST_F(PosixFileSystemTest, TheNewContentHasNoNameBeforeItIsMovedIntoPlace) {
     if (!probe.Valid()) GTEST_SKIP() << "this file system has no unnamed files";
     const auto file = temp_.Write("autoexec.btf", "old");
     std::vector<std::string> namesWhileWriting;
-    EXPECT_EQ(files_.Replace(file.string(),
-                             [&](platform::FileWriter& out) {
-                                 namesWhileWriting = NamesInFolder();
-                                 return out.Write("new");
-                             }),
+    EXPECT_EQ(ReplaceFile(files_, file.string(),
+                          [&](platform::FileWriter& out) {
+                              namesWhileWriting = NamesInFolder();
+                              return out.Write("new");
+                          }),
               std::nullopt);
     EXPECT_EQ(namesWhileWriting, std::vector<std::string>{"autoexec.btf"});
     EXPECT_EQ(ReadBytes(file), "new");
@@ -466,11 +467,11 @@ TEST_F(PosixFileSystemTest, AnExceptionWhileWritingLeavesTheOriginalAndNoTempora
         const auto file = temp_.Write("keep.conf", "original");
         posix::PosixFileSystem files(kind);
         EXPECT_THROW(
-            files.Replace(file.string(),
-                          [](platform::FileWriter& out) -> std::optional<platform::FileError> {
-                              out.Write("half");
-                              throw std::bad_alloc();
-                          }),
+            ReplaceFile(files, file.string(),
+                        [](platform::FileWriter& out) -> std::optional<platform::FileError> {
+                            out.Write("half");
+                            throw std::bad_alloc();
+                        }),
             std::bad_alloc);
         EXPECT_EQ(ReadBytes(file), "original");
         EXPECT_EQ(NamesInFolder(), std::vector<std::string>{"keep.conf"});

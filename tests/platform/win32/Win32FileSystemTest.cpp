@@ -9,6 +9,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Text.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
 #include "unitfiles/DataFolder.h"
@@ -70,8 +71,7 @@ TEST_F(Win32FileSystemTest, KeepsBytesAbove127UnchangedWhenPatching) {
         "\x80\x9F\r\n";
     WriteDataFile("s_psion.conf", before);
 
-    const auto error =
-        unitfiles::PatchSerialPort(folder_, folder_.DataFilePath("s_psion.conf"), "Com3");
+    const auto error = SavePatchedPort(folder_, folder_.DataFilePath("s_psion.conf"), "Com3");
 
     EXPECT_FALSE(error);
     EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")),
@@ -83,11 +83,11 @@ TEST_F(Win32FileSystemTest, KeepsBytesAbove127UnchangedWhenPatching) {
 TEST_F(Win32FileSystemTest, ReplacesAFileWholeAndLeavesNoTemporaryFile) {
     WriteDataFile("autoexec.btf", std::string(10000, 'x'));
 
-    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("autoexec.btf"), "new\r\n"));
+    EXPECT_FALSE(ReplaceFile(files_, folder_.DataFilePath("autoexec.btf"), "new\r\n"));
     EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new\r\n");
     EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
 
-    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("r_psion.conf"), "created\r\n"));
+    EXPECT_FALSE(ReplaceFile(files_, folder_.DataFilePath("r_psion.conf"), "created\r\n"));
     EXPECT_EQ(ReadBytes(DataFile("r_psion.conf")), "created\r\n");
 }
 
@@ -100,7 +100,7 @@ TEST_F(Win32FileSystemTest, FailedReplaceLeavesTheOriginalWhole) {
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
-    const auto error = files_.ReplaceAll(folder_.DataFilePath("autoexec.btf"), "pdc\r\n");
+    const auto error = ReplaceFile(files_, folder_.DataFilePath("autoexec.btf"), "pdc\r\n");
     CloseHandle(holder);
 
     ASSERT_TRUE(error);
@@ -111,12 +111,12 @@ TEST_F(Win32FileSystemTest, FailedReplaceLeavesTheOriginalWhole) {
 }
 
 TEST_F(Win32FileSystemTest, FailedCreateInAMissingFolderLeavesNothing) {
-    const std::string path = systemPath_ + "\\kelvo\\missing\\autoexec.btf";
+    const std::string folder = systemPath_ + "\\kelvo\\missing";
 
-    const auto error = files_.ReplaceAll(path, "pdc\r\n");
+    const auto error = ReplaceFile(files_, folder + "\\autoexec.btf", "pdc\r\n");
 
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->path, path);
+    EXPECT_EQ(error->path, folder);
     EXPECT_FALSE(error->reason.empty());
     EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "kelvo" / "missing"));
 }
@@ -126,8 +126,8 @@ TEST_F(Win32FileSystemTest, RefusesAReadOnlyFileInTheSystemsWordsAndLeavesIt) {
     const auto file = WriteDataFile("r_psion.conf", original);
     ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
 
-    const auto error = files_.ReplaceAll(folder_.DataFilePath("r_psion.conf"),
-                                         "serial1=directserial port:COM2\r\n");
+    const auto error = ReplaceFile(files_, folder_.DataFilePath("r_psion.conf"),
+                                   "serial1=directserial port:COM2\r\n");
 
     // The words of an in-place write refused by Windows.
     ASSERT_TRUE(error);
@@ -144,7 +144,7 @@ TEST_F(Win32FileSystemTest, KeepsTheHiddenAttributeOfAReplacedFile) {
     const auto file = WriteDataFile("s_psion.conf", "old\r\n");
     ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
 
-    EXPECT_FALSE(files_.ReplaceAll(folder_.DataFilePath("s_psion.conf"), "new\r\n"));
+    EXPECT_FALSE(ReplaceFile(files_, folder_.DataFilePath("s_psion.conf"), "new\r\n"));
 
     EXPECT_EQ(ReadBytes(file), "new\r\n");
     EXPECT_NE(GetFileAttributesW(file.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);

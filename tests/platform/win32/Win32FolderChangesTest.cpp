@@ -9,6 +9,7 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/TempDir.h"
 #include "support/win32/OtherProcess.h"
 
@@ -49,61 +50,13 @@ class Win32FolderChangesTest : public ::testing::Test {
 
 const std::vector<std::string> kUnitFiles = {"autoexec.btf", "r_psion.conf", "s_psion.conf"};
 
-TEST_F(Win32FolderChangesTest, PreparingChangesNoFileAndPuttingInPlaceChangesThemAll) {
-    WriteDataFile("autoexec.btf", "old batch\r\n");
-    WriteDataFile("s_psion.conf", "old send\r\n");
-    auto begun = files_.BeginChanges(folderPath_);
-    ASSERT_TRUE(begun.changes) << begun.error->Describe();
-
-    EXPECT_FALSE(begun.changes->Prepare("autoexec.btf", Writes("new batch\r\n")));
-    EXPECT_FALSE(begun.changes->Prepare("s_psion.conf", Writes("new send\r\n")));
-    EXPECT_FALSE(begun.changes->Prepare("r_psion.conf", Writes("new receive\r\n")));
-    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "old batch\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")), "old send\r\n");
-    EXPECT_FALSE(std::filesystem::exists(DataFile("r_psion.conf")));
-
-    const auto placed = begun.changes->PutInPlace();
-    EXPECT_FALSE(placed.error);
-    EXPECT_EQ(placed.placed,
-              (std::vector<std::string>{"autoexec.btf", "s_psion.conf", "r_psion.conf"}));
-    EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new batch\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("s_psion.conf")), "new send\r\n");
-    EXPECT_EQ(ReadBytes(DataFile("r_psion.conf")), "new receive\r\n");
-    EXPECT_EQ(DataFolderNames(), kUnitFiles);
-}
-
-TEST_F(Win32FolderChangesTest, AFailedPreparationOrADroppedSetLeavesEveryFileAndNothingElse) {
-    for (const char* file : {"autoexec.btf", "r_psion.conf", "s_psion.conf"}) {
-        WriteDataFile(file, std::string("old ") + file);
-    }
-    {
-        auto begun = files_.BeginChanges(folderPath_);
-        ASSERT_TRUE(begun.changes);
-        EXPECT_FALSE(begun.changes->Prepare("autoexec.btf", Writes("new batch")));
-        const auto error = begun.changes->Prepare("s_psion.conf", [](FileWriter& file) {
-            file.Write("half");
-            return std::optional<FileError>(FileError{"s_psion.conf", "No space"});
-        });
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->reason, "No space");
-        EXPECT_THROW(begun.changes->Prepare(
-                         "r_psion.conf",
-                         [](FileWriter&) -> std::optional<FileError> { throw std::bad_alloc(); }),
-                     std::bad_alloc);
-    }
-    for (const char* file : {"autoexec.btf", "r_psion.conf", "s_psion.conf"}) {
-        EXPECT_EQ(ReadBytes(DataFile(file)), std::string("old ") + file);
-    }
-    EXPECT_EQ(DataFolderNames(), kUnitFiles);
-}
-
 // The logic may spell a name in another letter case than the disk has it; on
 // a file system that keeps case (Wine's), the file keeps its own.
 TEST_F(Win32FolderChangesTest, ASaveUnderAnotherSpellingKeepsTheFilesOwnName) {
     WriteDataFile("autoexec.btf", "old");
 
     EXPECT_FALSE(
-        files_.ReplaceAll(AsSystemPath(temp_.Path()) + "\\KELVO\\.\\Psion\\AUTOEXEC.BTF", "new"));
+        ReplaceFile(files_, AsSystemPath(temp_.Path()) + "\\KELVO\\.\\Psion\\AUTOEXEC.BTF", "new"));
 
     EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
     EXPECT_EQ(ReadBytes(DataFile("autoexec.btf")), "new");
@@ -167,7 +120,7 @@ TEST_F(Win32FolderChangesTest, AFolderMovedDuringTheSetGetsNoneOfIt) {
         EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"autoexec.btf"});
         // Wine deletes a dropped temporary file by the path it was created at,
         // which the move changed; the next Save in the moved folder sweeps it.
-        EXPECT_FALSE(files_.ReplaceAll(AsSystemPath(moved / "autoexec.btf"), "next"));
+        EXPECT_FALSE(ReplaceFile(files_, AsSystemPath(moved / "autoexec.btf"), "next"));
         EXPECT_EQ(Names(moved), std::vector<std::string>{"autoexec.btf"});
         std::filesystem::remove_all(moved);
     }

@@ -10,6 +10,7 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/TempDir.h"
 #include "support/win32/OtherProcess.h"
 
@@ -58,7 +59,7 @@ class Win32KilledSaveTest : public ::testing::Test {
         return names;
     }
     std::optional<FileError> Save(const std::string& name, const std::string& bytes) {
-        return files_.ReplaceAll(AsSystemPath(DataFile(name)), bytes);
+        return ReplaceFile(files_, AsSystemPath(DataFile(name)), bytes);
     }
 
     TempDir temp_;

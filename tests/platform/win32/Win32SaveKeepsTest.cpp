@@ -7,6 +7,7 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
+#include "support/OneFileSet.h"
 #include "support/TempDir.h"
 
 namespace psion::testing {
@@ -23,7 +24,7 @@ class Win32SaveKeepsTest : public ::testing::Test {
         return temp_.Write("kelvo/psion/" + name, bytes);
     }
     std::optional<platform::FileError> Save(const std::string& name, const std::string& bytes) {
-        return files_.ReplaceAll(AsSystemPath(DataFile(name)), bytes);
+        return ReplaceFile(files_, AsSystemPath(DataFile(name)), bytes);
     }
     std::vector<std::string> DataFolderNames() const {
         std::vector<std::string> names;

@@ -1,4 +1,4 @@
-#include "platform/posix/FileStreams.h"
+#include "platform/posix/DescriptorFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

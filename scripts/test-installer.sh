@@ -74,8 +74,8 @@ fi
 # alike), to update to.
 IFS=. read -r major minor patch <<<"$version"
 higher=$major.$minor.$((patch + 1))
-(cd build-win-release && cpack -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
-    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null)
+cpack --preset windows-release -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
+    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null
 scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
 export PSION_HIGHER_VERSION=$higher
 export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
@@ -84,7 +84,7 @@ export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi
 # Under Wine, in a fresh Wine prefix of its own, on a virtual X server.
 export WINEPREFIX="${PSION_INSTALLER_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-installer}"
 export WINEDEBUG=-all
-rm -rf "$WINEPREFIX"
+scripts/wine-prefix.sh --display remove "$WINEPREFIX"
 export PSION_VERSION=$version PSION_INSTALLER="$PWD/$installer" PSION_MSI="$PWD/$msi"
 xvfb-run -a --server-args='-screen 0 1024x768x24' scripts/test-installer-wine.sh
 echo "test-installer: the ZIPs hold one .exe each; the installer installs for all users and" \

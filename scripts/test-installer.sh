@@ -74,9 +74,14 @@ fi
 # alike), to update to.
 IFS=. read -r major minor patch <<<"$version"
 higher=$major.$minor.$((patch + 1))
-cpack --preset windows-release -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
-    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null
-scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
+# CPack reports its errors on standard output, so what it said is shown when it fails.
+quiet_unless_failing() {
+    local output
+    output=$("$@" 2>&1) || { echo "$output" >&2; fail "$1 failed"; }
+}
+quiet_unless_failing cpack --preset windows-release -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
+    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher"
+quiet_unless_failing scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher"
 export PSION_HIGHER_VERSION=$higher
 export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
 export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi

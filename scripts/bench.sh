@@ -39,8 +39,8 @@ if [ "$under_xvfb" -eq 0 ]; then
 fi
 
 build=build-release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-2}" --target \
+cmake --preset release >/dev/null
+cmake --build --preset release --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-2}" --target \
     psion-unitfile-bench psion-bench-unitfiles psion-bench-measure \
     psion-bench-first-frame psion-bench-bare-window
 bin=$root/$build/bench
@@ -357,7 +357,7 @@ echo "$summary" >"$build/bench-summary.md"
 
 wine_prefix=${PSION_BENCH_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-bench}
 cmake --build "$build" --target psion-bench-script-start >/dev/null
-tests/support/wine-prefix.sh warm "$wine_prefix"
+scripts/wine-prefix.sh warm "$wine_prefix"
 wine_folder="$wine_prefix/drive_c/psion-bench"
 mkdir -p "$wine_folder"
 printf '%s\r\n' '@echo off' 'echo done> "%~dp0marker.txt"' >"$wine_folder/startsend.bat"
@@ -392,8 +392,7 @@ echo
 echo "First Send in a cold prefix, no Wine server running ($cold_runs runs)"
 wine_cold=()
 for ((i = 1; i <= cold_runs; i++)); do
-    WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$wine_prefix wineserver -w >/dev/null 2>&1 || true
+    scripts/wine-prefix.sh stop "$wine_prefix"
     c=$(send_ns) || { echo "  a cold start under Wine failed" >&2; exit 1; }
     wine_cold+=("$c")
     printf '  run %d: %s ms\n' "$i" "$(ms "$c")"
@@ -402,7 +401,7 @@ figure[wine_cold]=$(median "${wine_cold[@]}")
 figure[wine_warm]=$(median "${wine_warm[@]}")
 printf '  cold Send %s ms against a warm one of %s ms (medians)\n' \
     "$(ms "${figure[wine_cold]}" 0)" "$(ms "${figure[wine_warm]}" 0)"
-WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1 || true
+scripts/wine-prefix.sh stop "$wine_prefix"
 
 wine_summary=$(
     echo "| Send of a batch file under Wine vs \`wine cmd.exe /c\`, warm prefix | $(ratio "${figure[wine_send]}")× | ≤ 1.10× | $(mark "${figure[wine_send]} <= 1.10") |"

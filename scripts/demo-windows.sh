@@ -11,8 +11,9 @@ scripts/build-windows-release.sh
 scripts/apt-install-missing.sh xvfb
 
 source scripts/private-display.sh
+export WINEPREFIX="${PSION_DEMO_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-demo}"
 cleanup() {
-    wineserver -k >/dev/null 2>&1 </dev/null || true
+    scripts/wine-prefix.sh --display stop "$WINEPREFIX"
     stop_private_display
 }
 trap cleanup EXIT
@@ -20,9 +21,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 start_private_display
 
-export WINEPREFIX="${PSION_DEMO_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-demo}"
 export WINEDEBUG=-all
-wineboot -i >/dev/null 2>&1 </dev/null
+scripts/wine-prefix.sh --display warm "$WINEPREFIX"
 programs="$WINEPREFIX/drive_c/Program Files (x86)"
 rm -rf "$programs/kelvo"
 mkdir -p "$programs"

@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 # A tree of its own: the tests build in build/, scripts/demo.sh in build-demo/.
-cmake -S . -B build-demo-wine -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-demo-wine --target psion-interface psion_windows_stand_ins
+cmake --preset demo-wine
+cmake --build --preset demo-wine
 
 source scripts/private-display.sh
 export WINEPREFIX="${PSION_DEMO_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-linux-demo}"
@@ -37,10 +37,8 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/psion-demo-wine.XXXXXX")
 # Qt would make /tmp/runtime-<user> and leave it there.
 [ -n "${XDG_RUNTIME_DIR:-}" ] || export XDG_RUNTIME_DIR=$run
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Making the Wine prefix $WINEPREFIX (once; this takes a while)"
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 </dev/null
-fi
+[ -f "$WINEPREFIX/system.reg" ] || echo "Making the Wine prefix $WINEPREFIX (once; this takes a while)"
+scripts/wine-prefix.sh --display create "$WINEPREFIX"
 
 # The virtual serial line: the computer's end for COM1, the unit's end for this script.
 socat "pty,raw,echo=0,link=$run/computer-end" "pty,raw,echo=0,link=$run/unit-end" \

@@ -7,9 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-# A folder of its own: the tests build a Debug tree in build/.
-cmake -S . -B build-demo -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-demo --target psion-interface psion-setup-code
+# A tree of its own (the demo preset): the tests build a Debug tree in build/.
+cmake --preset demo
+cmake --build --preset demo
 
 source scripts/private-display.sh
 scratch=""

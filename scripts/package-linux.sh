@@ -8,14 +8,13 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh dpkg-dev file
 # Debian's compiler and linker flags, with every hardening feature.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-ldflags=$(dpkg-buildflags --get LDFLAGS)
-# -O2, the optimisation Debian builds its own packages with, rather than CMake's -O3.
-cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DPSION_BUILD_BENCHMARKS=OFF \
-    -DPSION_WARNINGS_AS_ERRORS=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
-cmake --build build-deb
+# The deb preset takes them from these two variables; it builds with -O2, the
+# optimisation Debian builds its own packages with, rather than CMake's -O3.
+export PSION_DEB_CXXFLAGS PSION_DEB_LDFLAGS
+PSION_DEB_CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+PSION_DEB_LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+cmake --preset deb
+cmake --build --preset deb
 rm -f build-deb/packages/*.deb
-(cd build-deb && cpack -G DEB)
+cpack --preset deb
 ls -l build-deb/packages/*.deb

@@ -26,6 +26,6 @@ scripts/install-windows-deps.sh nsis
 scripts/build-windows-release.sh
 packages=build-win-release/packages
 rm -f "$packages"/*.exe "$packages"/*.zip "$packages"/*.msi
-(cd build-win-release && cpack)
+cpack --preset windows-release
 scripts/make-msi.sh build-win-release "$packages"
 ls -l "$packages"/*.exe "$packages"/*.msi "$packages"/*.zip

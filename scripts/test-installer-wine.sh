@@ -27,7 +27,8 @@ fail() {
 }
 # Wine helper processes outlive the commands that start them and would hold our pipes open.
 quietly() { "$@" >/dev/null 2>&1 </dev/null; }
-quietly wineboot -i
+# Wine draws the installed program's window on the virtual X server.
+scripts/wine-prefix.sh --display create "$WINEPREFIX"
 drive_c=$WINEPREFIX/drive_c
 profile=$drive_c/users/$(id -un)
 [ -d "$profile" ] || fail "no Wine profile folder $profile"

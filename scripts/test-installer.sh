@@ -75,11 +75,16 @@ fi
 # alike), to update to.
 IFS=. read -r major minor patch <<<"$version"
 higher=$major.$minor.$((patch + 1))
-(cd build-win-release && cpack -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
-    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher" >/dev/null)
-scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher" >/dev/null
+# CPack reports its errors on standard output, so what it said is shown when it fails.
+quiet_unless_failing() {
+    local output
+    output=$("$@" 2>&1) || { echo "$output" >&2; fail "$1 failed"; }
+}
+quiet_unless_failing cpack --preset windows-release -G NSIS -D CPACK_PACKAGE_VERSION="$higher" \
+    -D CPACK_PACKAGE_FILE_NAME="psion-interface-$higher-win64" -B "$unpacked/higher"
+quiet_unless_failing scripts/make-msi.sh build-win-release "$unpacked/higher" "$higher"
 # And the MSI rebuilt in the same version: a new product code, as every build has.
-scripts/make-msi.sh build-win-release "$unpacked/same" >/dev/null
+quiet_unless_failing scripts/make-msi.sh build-win-release "$unpacked/same"
 export PSION_SAME_MSI=$unpacked/same/psion-interface-$version-win64.msi
 export PSION_HIGHER_VERSION=$higher
 export PSION_HIGHER_INSTALLER=$unpacked/higher/psion-interface-$higher-win64.exe
@@ -88,7 +93,7 @@ export PSION_HIGHER_MSI=$unpacked/higher/psion-interface-$higher-win64.msi
 # Under Wine, in a fresh Wine prefix of its own, on a virtual X server.
 export WINEPREFIX="${PSION_INSTALLER_WINEPREFIX:-${TMPDIR:-/tmp}/wineprefix-psion-installer}"
 export WINEDEBUG=-all
-rm -rf "$WINEPREFIX"
+scripts/wine-prefix.sh --display remove "$WINEPREFIX"
 export PSION_VERSION=$version PSION_INSTALLER="$PWD/$installer" PSION_MSI="$PWD/$msi"
 xvfb-run -a --server-args='-screen 0 1024x768x24' scripts/test-installer-wine.sh
 echo "test-installer: the ZIPs hold one .exe each; the installer installs for all users and" \

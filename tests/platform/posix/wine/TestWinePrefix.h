@@ -6,7 +6,7 @@
 
 namespace psion::testing {
 
-// The Wine prefix of this test run, made once (tests/support/wine-prefix.sh)
+// The Wine prefix of this test run, made once (scripts/wine-prefix.sh)
 // and shared by the test programs; throws when it cannot be made.
 const std::filesystem::path& SharedWinePrefix();
 

@@ -87,7 +87,6 @@ class MainWindowUnderTest {
     QWidget& Window() const { return *handle_.window; }
     qt::FormWidget& Form() const { return *handle_.form; }
     app::SharedValues& Shared() { return shared_; }
-    headless::FixedClock& Clock() { return clock_; }
 
     template <typename Widget = QWidget>
     Widget* Control(const platform::ControlRef& control) const {

@@ -55,12 +55,6 @@ class HomeDrive {
         WriteFile(DataFolder() / "r_psion.conf", "[serial]\r\nserial1=directserial port:COM1\r\n");
     }
 
-    // The demo unit of examples/demo-drive.
-    void CopyDemoDrive() const {
-        std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", root_,
-                              std::filesystem::copy_options::recursive);
-    }
-
   private:
     QTemporaryDir folder_;
     std::filesystem::path root_;

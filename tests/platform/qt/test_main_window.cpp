@@ -236,7 +236,7 @@ class MainWindowTest : public QObject {
 
     void homeDriveWithBytesOutsideTheLocaleFindsItsUnit() {
         testing::HomeDrive drive("\xff\xfe");
-        drive.CopyDemoDrive();
+        drive.WriteUnitFiles();
         testing::MainWindowUnderTest program(drive);
         program.Start();
 

@@ -55,12 +55,6 @@ class HomeDrive {
         WriteFile(DataFolder() / "r_psion.conf", "[serial]\r\nserial1=directserial port:COM1\r\n");
     }
 
-    // The demo unit of examples/demo-drive.
-    void CopyDemoDrive() const {
-        std::filesystem::copy(PSION_EXAMPLES_DIR "/demo-drive", root_,
-                              std::filesystem::copy_options::recursive);
-    }
-
   private:
     QTemporaryDir folder_;
     std::filesystem::path root_;
@@ -87,7 +81,6 @@ class MainWindowUnderTest {
     QWidget& Window() const { return *handle_.window; }
     qt::FormWidget& Form() const { return *handle_.form; }
     app::SharedValues& Shared() { return shared_; }
-    headless::FixedClock& Clock() { return clock_; }
 
     template <typename Widget = QWidget>
     Widget* Control(const platform::ControlRef& control) const {

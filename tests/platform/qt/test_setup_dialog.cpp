@@ -115,49 +115,6 @@ class SetupDialogTest : public QObject {
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 
-    void wrongCodeKeepsTheDialogOpenAndCancelWritesNothing() {
-        testing::HomeDrive drive;
-        drive.WriteUnitFiles();
-        const std::string before = testing::ReadFile(drive.DataFolder() / "autoexec.btf");
-        testing::MainWindowUnderTest program(drive, kToday);
-        program.Start();
-
-        // Yesterday's code is wrong today.
-        const std::string yesterday = setup::SetupCodeFor({2026, 12, 6});
-        QString focusAfterMessage;
-        bool stillOpen = false;
-        QString typedCode;
-        std::vector<MessageBoxSeen> seen;
-        testing::ModalDriver driver;
-        driver.Then([&](QWidget& dialog) {
-            QTest::keyClick(testing::FindControl(dialog, kType), Qt::Key_Down);
-            QTest::keyClicks(testing::FindControl(dialog, kCode1),
-                             QString::fromStdString(yesterday));
-            QTest::mouseClick(testing::FindControl(dialog, kSave), Qt::LeftButton);
-            focusAfterMessage = FocusIn(dialog);
-            stillOpen = dialog.isVisible();
-            typedCode = testing::FindControl<QLineEdit>(dialog, kCode1)->text();
-            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
-        });
-        driver.Then(testing::AnswerMessageBox(QMessageBox::Ok, seen));
-        OpenSetup(program);
-
-        QCOMPARE(driver.Pending(), std::size_t(0));
-        QVERIFY(!driver.TimedOut());
-        QCOMPARE(seen.size(), std::size_t(1));
-        QCOMPARE(testing::Lines(seen[0].text),
-                 (QStringList{"Sorry, you have entered the wrong setup code ...",
-                              "Please call customer support for correct code."}));
-        QCOMPARE(seen[0].icon, QMessageBox::Critical);
-        QCOMPARE(seen[0].title, QStringLiteral("Psion Setup"));
-        QVERIFY(stillOpen);
-        QCOMPARE(focusAfterMessage, QStringLiteral("Text1"));
-        QCOMPARE(typedCode, QString::fromStdString(yesterday));
-        QCOMPARE(testing::ReadFile(drive.DataFolder() / "autoexec.btf"), before);
-        QCOMPARE(program.TextOf(app::main_form::kLbltype), QStringLiteral("MX Version"));
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    }
-
     void screenReadersHearTheFieldsButNeverTheCode() {
         testing::HomeDrive drive;
         drive.WriteUnitFiles();
@@ -255,37 +212,6 @@ class SetupDialogTest : public QObject {
         QVERIFY(firstBox == pasted.toStdString());
         QCOMPARE(secondBox.size(), std::size_t(40000));
         QVERIFY(secondBox == set);
-    }
-
-    void reopensBlank() {
-        testing::HomeDrive drive;
-        drive.WriteUnitFiles();
-        testing::MainWindowUnderTest program(drive, kToday);
-        program.Start();
-
-        QStringList states;
-        testing::ModalDriver driver;
-        const auto record = [&](QWidget& dialog, bool fillIn) {
-            auto* type = testing::FindControl<QComboBox>(dialog, kType);
-            states.append(QStringLiteral("%1|%2|%3|%4|%5")
-                              .arg(type->currentIndex())
-                              .arg(testing::FindControl<QComboBox>(dialog, kDest)->count())
-                              .arg(testing::FindControl<QComboBox>(dialog, kPort)->currentIndex())
-                              .arg(testing::FindControl<QLineEdit>(dialog, kCode1)->text())
-                              .arg(FocusIn(dialog)));
-            if (fillIn) {
-                QTest::keyClick(type, Qt::Key_Down);
-                QTest::keyClicks(testing::FindControl(dialog, kCode1), QStringLiteral("ABC"));
-            }
-            QTest::mouseClick(testing::FindControl(dialog, kCancel), Qt::LeftButton);
-        };
-        driver.Then([&](QWidget& dialog) { record(dialog, true); });
-        driver.Then([&](QWidget& dialog) { record(dialog, false); });
-        OpenSetup(program);
-        OpenSetup(program);
-
-        QCOMPARE(driver.Pending(), std::size_t(0));
-        QCOMPARE(states, (QStringList{"-1|0|-1||cboType", "-1|0|-1||cboType"}));
     }
 };
 

@@ -19,6 +19,10 @@
 #include "platform/win32/Win32WindowSystem.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A Receive holds the window without reading messages until its script ends.
+    // Windows would otherwise put "(Not Responding)" over it after 5 s and offer
+    // to end the program, leaving the script running and holding the port.
+    DisableProcessWindowsGhosting();
     // The manifest asks for version 6 of the common controls; this loads them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

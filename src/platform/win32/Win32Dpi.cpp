@@ -27,6 +27,14 @@ unsigned DpiOf(HWND window) {
 
 int TwipsToPixels(int twips, unsigned dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
+int SystemMetricFor(int index, unsigned dpi) {
+    using MetricForDpiFunction = int(WINAPI*)(int, UINT);
+    static const auto metricForDpi = User32Function<MetricForDpiFunction>("GetSystemMetricsForDpi");
+    if (metricForDpi != nullptr) return metricForDpi(index, dpi);
+    // Before Windows 10 the metrics are those of the system's one dpi.
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(DpiOf(nullptr)));
+}
+
 SIZE WindowSizeFor(SIZE client, DWORD style, DWORD exStyle, bool hasMenu, unsigned dpi) {
     using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi =

@@ -1,7 +1,6 @@
 #include "platform/win32/Win32FormWindow.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 #include <oleacc.h>
@@ -25,8 +24,6 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 // Tab and Shift+Tab move between the controls of a window that is no dialog.
 constexpr DWORD kExtendedStyle = WS_EX_CONTROLPARENT;
-// Entries a drop-down list shows before it scrolls.
-constexpr int kVisibleListEntries = 8;
 
 std::vector<Win32FormWindow*>& OpenWindows() {
     static std::vector<Win32FormWindow*> windows;
@@ -103,15 +100,22 @@ Win32FormWindow::Win32FormWindow(platform::FormLogic& logic, Kind kind, HWND own
       owner_(owner) {
     RegisterWindowClass();
     const DWORD style = kind_ == Kind::Dialog ? kDialogStyle : kWindowStyle;
+    // A dialog starts out over its opener, so that Windows gives it the dpi of
+    // the opener's monitor from the first.
+    POINT start{CW_USEDEFAULT, CW_USEDEFAULT};
+    RECT ownerArea;
+    if (owner_ != nullptr && GetWindowRect(owner_, &ownerArea))
+        start = {ownerArea.left, ownerArea.top};
     window_ = CreateWindowExW(kExtendedStyle, kWindowClass, ToWide(description_.caption).c_str(),
-                              style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner_,
-                              CreateMenuBar(), GetModuleHandleW(nullptr), nullptr);
+                              style, start.x, start.y, 100, 100, owner_, CreateMenuBar(),
+                              GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr)
         throw std::runtime_error("cannot create the window " + description_.name);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
     CreateControls();
-    Layout(DpiOf(window_));
+    Layout(InitialDpi());
+    CentreOnOwner();
     OpenWindows().push_back(this);
 }
 
@@ -124,6 +128,15 @@ Win32FormWindow::~Win32FormWindow() {
         DestroyWindow(window_);
     }
     for (const auto& [key, font] : fonts_) DeleteObject(font);
+}
+
+unsigned Win32FormWindow::InitialDpi() const {
+    // A dialog takes the dpi its opener is laid out at, which follows the
+    // opener's monitor; the main window that of the monitor it starts on.
+    for (const Win32FormWindow* open : OpenWindows()) {
+        if (owner_ != nullptr && open->Handle() == owner_) return open->dpi_;
+    }
+    return DpiOf(owner_ != nullptr ? owner_ : window_);
 }
 
 Win32FormWindow* Win32FormWindow::Topmost() {
@@ -203,91 +216,9 @@ void Win32FormWindow::CreateControl(std::size_t index) {
     }
 }
 
-HFONT Win32FormWindow::FontFor(const platform::FontSpec& wanted, unsigned dpi) {
-    const FontKey key{wanted.face, wanted.points, wanted.bold, wanted.italic, dpi};
-    if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-    const int height = -static_cast<int>(std::lround(wanted.points * dpi / 72.0));
-    HFONT font =
-        CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, ToWide(wanted.face).c_str());
-    fonts_[key] = font;
-    return font;
-}
-
-void Win32FormWindow::Layout(unsigned dpi) {
-    dpi_ = dpi;
-    const SIZE client{TwipsToPixels(description_.clientWidthTwips, dpi),
-                      TwipsToPixels(description_.clientHeightTwips, dpi)};
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const SIZE outer =
-        WindowSizeFor(client, style, kExtendedStyle, GetMenu(window_) != nullptr, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-    for (const auto& entry : entries_) {
-        HFONT font = FontFor(entry.description->font, dpi);
-        SendMessageW(entry.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        Place(entry);
-    }
-    InvalidateRect(window_, nullptr, TRUE);
-}
-
-void Win32FormWindow::Place(const Entry& entry) {
-    const auto& position = entry.description->position;
-    RECT area{TwipsToPixels(position.left, dpi_), TwipsToPixels(position.top, dpi_), 0, 0};
-    area.right = area.left + TwipsToPixels(position.width, dpi_);
-    area.bottom = area.top + TwipsToPixels(position.height, dpi_);
-    if (entry.description->kind == ControlKind::Label) {
-        // A substitute face may need more room than the table gives; the label
-        // then grows around the edge its text is aligned to, so nothing is clipped.
-        const std::wstring text = ControlText(entry.handle);
-        HDC dc = GetDC(entry.handle);
-        auto* previous =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(entry.handle, WM_GETFONT, 0, 0)));
-        SIZE needed{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &needed);
-        SelectObject(dc, previous);
-        ReleaseDC(entry.handle, dc);
-        const int extra = needed.cx - (area.right - area.left);
-        if (extra > 0) {
-            switch (entry.description->alignment) {
-                case platform::TextAlignment::Right:
-                    area.left -= extra;
-                    break;
-                case platform::TextAlignment::Center:
-                    area.left -= extra / 2;
-                    area.right += extra - extra / 2;
-                    break;
-                case platform::TextAlignment::Left:
-                    area.right += extra;
-                    break;
-            }
-        }
-        area.bottom = std::max(area.bottom, area.top + needed.cy);
-    } else if (entry.description->kind == ControlKind::DropDownList) {
-        // A combo box's window height includes its dropped-down list.
-        const auto itemHeight = SendMessageW(entry.handle, CB_GETITEMHEIGHT, 0, 0);
-        area.bottom += kVisibleListEntries * static_cast<int>(itemHeight) + 2;
-    }
-    SetWindowPos(entry.handle, nullptr, area.left, area.top, area.right - area.left,
-                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Win32FormWindow::Show() {
     if (window_ == nullptr) return;
-    if (owner_ != nullptr) {
-        // A dialog opens centred over its opener.
-        RECT ownerRect;
-        RECT ownRect;
-        GetWindowRect(owner_, &ownerRect);
-        GetWindowRect(window_, &ownRect);
-        const int width = ownRect.right - ownRect.left;
-        const int height = ownRect.bottom - ownRect.top;
-        SetWindowPos(window_, nullptr, (ownerRect.left + ownerRect.right - width) / 2,
-                     (ownerRect.top + ownerRect.bottom - height) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    CentreOnOwner();
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);
     const auto first = routing_.InitialFocus(
@@ -372,6 +303,7 @@ void Win32FormWindow::ClearList(const ControlRef& list) {
 void Win32FormWindow::AddListEntry(const ControlRef& list, const std::string& entry) {
     routing_.CheckKind(list, ControlKind::DropDownList);
     SendMessageW(Control(list), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
+    FitOpenedList(Control(list));
 }
 
 void Win32FormWindow::SelectListEntry(const ControlRef& list, int index) {

@@ -15,6 +15,9 @@
 
 namespace psion::win32 {
 
+// The face Windows draws a font the forms name in.
+std::wstring WindowsFace(const std::string& face);
+
 // One top-level window built from a form description: plain Win32 controls
 // at the form's twips positions in its tab order, and its menu bar. The logic
 // drives it through platform::Window; control notifications and menu commands
@@ -36,6 +39,8 @@ class Win32FormWindow : public platform::Window {
     bool IsOpen() const { return window_ != nullptr; }
     HWND Handle() const { return window_; }
     HWND Control(const platform::ControlRef& control) const;
+    // The dpi the window is laid out at: that of its monitor, or of its opener's.
+    unsigned Dpi() const { return dpi_; }
 
     // The most recently opened window that is still open: the owner of
     // message boxes and of a dialog about to open. nullptr when none is.
@@ -66,8 +71,11 @@ class Win32FormWindow : public platform::Window {
     void CreateControls();
     void CreateControl(std::size_t index);
     HMENU CreateMenuBar();
+    unsigned InitialDpi() const;
     void Layout(unsigned dpi);
     void Place(const Entry& entry);
+    void FitOpenedList(HWND list) const;
+    void CentreOnOwner();
     HFONT FontFor(const platform::FontSpec& wanted, unsigned dpi);
     const Entry& EntryFor(const platform::ControlRef& control) const;
     void OnCommand(WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/BatchCommand.h"
+#include "platform/win32/Win32BusyPointer.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -116,6 +117,9 @@ void Win32ProcessLauncher::WaitForExit(platform::ProcessId id) {
         handle = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
         if (handle == nullptr) return;  // already ended, or never ours: nothing to wait for
     }
+    // A message box shown since the busy pointer was asked for put back the
+    // arrow, and no WM_SETCURSOR is handled during the wait: set it once more.
+    if (BusyPointerShown()) ShowBusyPointer(true);
     WaitForSingleObject(handle, INFINITE);
     CloseHandle(handle);
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -6,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/win32/Win32BusyPointer.h"
 #include "platform/win32/Win32ProcessLauncher.h"
 #include "support/NativePlatform.h"
 #include "support/TempDir.h"
@@ -87,6 +89,29 @@ TEST_F(Win32ProcessLauncherTest, WaitReturnsOnlyAfterTheScriptHasEnded) {
     EXPECT_EQ(MarkerText(), "done\r\n");
     // Once ended, a further wait has nothing to wait for and returns at once.
     launcher_.WaitForExit(id);
+}
+
+TEST_F(Win32ProcessLauncherTest, TheBusyPointerShowsAgainForTheWholeWait) {
+    const std::string script = WriteBatch("quick.bat", "echo done>\"" + Marker() + "\"\r\n");
+    const HCURSOR busy = LoadCursorW(nullptr, IDC_WAIT);
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    win32::ShowBusyPointer(true);
+    // The confirmation box puts back the arrow when it closes, before the script starts.
+    SetCursor(arrow);
+
+    const platform::ProcessId id = launcher_.Start(script, platform::kWindowHidden);
+    ASSERT_NE(id, 0);
+    launcher_.WaitForExit(id);
+    const HCURSOR duringWait = GetCursor();
+    win32::ShowBusyPointer(false);
+
+    EXPECT_EQ(duringWait, busy);
+    EXPECT_EQ(GetCursor(), arrow);
+    // Without a busy pointer asked for, the wait leaves the pointer alone.
+    const platform::ProcessId again = launcher_.Start(script, platform::kWindowHidden);
+    ASSERT_NE(again, 0);
+    launcher_.WaitForExit(again);
+    EXPECT_EQ(GetCursor(), arrow);
 }
 
 TEST_F(Win32ProcessLauncherTest, AScriptThatFailsStillCountsAsStarted) {

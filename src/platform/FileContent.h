@@ -11,10 +11,19 @@
 
 namespace psion::platform {
 
+// What a user can do about a failed file operation, where the reason alone
+// does not tell the program.
+enum class FileFault {
+    Other,
+    AccessDenied,          // this user may not change the file or its folder
+    HeldByAnotherProgram,  // another program had the file open, and kept it open
+};
+
 // A file operation that failed: which file, and the operating system's reason.
 struct FileError {
     std::string path;
     std::string reason;
+    FileFault fault = FileFault::Other;
 
     std::string Describe() const { return path + ": " + reason; }
 

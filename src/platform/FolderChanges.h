@@ -10,10 +10,21 @@
 
 namespace psion::platform {
 
+// A file that the failure may have changed or damaged, as the failure left it.
+struct DamagedFile {
+    std::string name;
+    // Where the file's old content now lies when it is no longer under its own
+    // name; empty when the file itself may be partly rewritten.
+    std::string oldContentAt;
+
+    friend bool operator==(const DamagedFile&, const DamagedFile&) = default;
+};
+
 // What putting the prepared files in place achieved.
 struct PlacedFiles {
-    std::vector<std::string> placed;  // names of the files put in place, in that order
-    std::optional<FileError> error;   // the file that could not be put in place, and why
+    std::vector<std::string> placed;   // names of the files put in place, in that order
+    std::optional<FileError> error;    // the file that could not be put in place, and why
+    std::vector<DamagedFile> damaged;  // what the failure left changed though not put in place
 };
 
 // A set of changes to the files of one folder, all or nothing as far as the
@@ -44,7 +55,8 @@ class FolderChanges {
                                              const ContentWriter& writeContent) = 0;
 
     // Puts the prepared files in place, in the order they were prepared, and
-    // stops at the first one that fails, which is left as it was. Requests to
+    // stops at the first one that fails, which is left as it was unless it is
+    // listed as damaged: its old content could not be put back. Requests to
     // end the program that arrive meanwhile are held back until it returns.
     // Called at most once.
     virtual PlacedFiles PutInPlace() = 0;

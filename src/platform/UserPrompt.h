@@ -28,7 +28,8 @@ class UserPrompt {
 };
 
 // Joins message lines with CR LF, as message boxes expect them.
-inline std::string JoinLines(std::initializer_list<std::string_view> lines) {
+template <typename Lines>
+std::string JoinLineRange(const Lines& lines) {
     std::string text;
     bool first = true;
     for (std::string_view line : lines) {
@@ -37,6 +38,10 @@ inline std::string JoinLines(std::initializer_list<std::string_view> lines) {
         first = false;
     }
     return text;
+}
+
+inline std::string JoinLines(std::initializer_list<std::string_view> lines) {
+    return JoinLineRange(lines);
 }
 
 }  // namespace psion::platform

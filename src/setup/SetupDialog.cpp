@@ -1,7 +1,9 @@
 #include "setup/SetupDialog.h"
 
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "setup/SetupCode.h"
 #include "setup/SetupForm.h"
@@ -144,7 +146,7 @@ bool SetupDialog::WriteFiles() {
     // The folder is free again before any message is shown, so that another
     // program's Save never waits for someone to dismiss this one's box.
     if (!outcome.error) return true;
-    ReportFailedWrite(*outcome.error, outcome.rewritten);
+    ReportFailedWrite(outcome);
     return false;
 }
 
@@ -154,46 +156,63 @@ SetupDialog::SaveOutcome SetupDialog::SaveAsOneSet() {
     // waits until this one is over, and this one likewise, so the three files
     // always come from one Save.
     platform::BegunChanges begun = platform_.files.BeginChanges(FolderPathOf(dataFolder_));
-    if (begun.error) return {std::move(begun.error), {}};
+    if (begun.error) return {std::move(begun.error), {}, {}};
     platform::FolderChanges& changes = *begun.changes;
 
     if (auto error = unitfiles::WriteUnitBatchFile(changes, window_->SelectedIndex(kType),
                                                    window_->SelectedIndex(kDest))) {
-        return {std::move(error), {}};
+        return {std::move(error), {}, {}};
     }
     const std::string port = window_->Text(kPort);
     for (std::string_view file : {unitfiles::kSendConfigFile, unitfiles::kReceiveConfigFile}) {
         // A missing file is skipped by the patch, and nothing is prepared for it.
         if (auto error = unitfiles::PatchSerialPort(changes, file, port)) {
-            return {std::move(error), {}};
+            return {std::move(error), {}, {}};
         }
     }
     platform::PlacedFiles placed = changes.PutInPlace();
-    return {std::move(placed.error), std::move(placed.placed)};
+    return {std::move(placed.error), std::move(placed.placed), std::move(placed.damaged)};
 }
 
-void SetupDialog::ReportFailedWrite(const platform::FileError& error,
-                                    const std::vector<std::string>& alreadyRewritten) {
-    std::string done;
-    if (alreadyRewritten.empty()) {
-        done = "No file has been changed.";
-    } else {
-        done = "Already rewritten: ";
-        for (std::size_t i = 0; i < alreadyRewritten.size(); ++i) {
+void SetupDialog::ReportFailedWrite(const SaveOutcome& outcome) {
+    const platform::FileError& error = *outcome.error;
+    std::vector<std::string> lines{"The file changes could not be saved.", error.Describe()};
+    if (error.fault == platform::FileFault::AccessDenied) {
+        lines.push_back(
+            "This user may not change the data folder. Whoever manages this computer can grant "
+            "this user Modify on it.");
+    } else if (error.fault == platform::FileFault::HeldByAnotherProgram) {
+        lines.push_back("Another program has " + error.path + " open.");
+    }
+    if (!outcome.rewritten.empty()) {
+        std::string done = "Already rewritten: ";
+        for (std::size_t i = 0; i < outcome.rewritten.size(); ++i) {
             if (i > 0) done += " and ";
-            done += alreadyRewritten[i];
+            done += outcome.rewritten[i];
         }
+        lines.push_back(done);
+    }
+    // A file the failure may have changed is named, never counted as unchanged.
+    for (const platform::DamagedFile& file : outcome.damaged) {
+        lines.push_back(file.oldContentAt.empty()
+                            ? file.name + " may be damaged: its old content could not be put back."
+                            : file.name + " is missing: its old content now lies under " +
+                                  file.oldContentAt + ".");
+    }
+    if (outcome.rewritten.empty() && outcome.damaged.empty()) {
+        lines.push_back("No file has been changed.");
     }
     platform_.prompt.Show(PromptMessage{
-        .text =
-            platform::JoinLines({"The file changes could not be saved.", error.Describe(), done}),
+        .text = platform::JoinLineRange(lines),
         .title = std::string(kCaption),
         .icon = PromptIcon::Critical,
     });
     // The dialog stays open for another try; the status panel must not go on
-    // showing a configuration that a file rewritten above no longer holds.
+    // showing a configuration that a file changed above no longer holds.
     window_->SetFocus(kSave);
-    if (!alreadyRewritten.empty() && refreshStatus_) refreshStatus_();
+    if ((!outcome.rewritten.empty() || !outcome.damaged.empty()) && refreshStatus_) {
+        refreshStatus_();
+    }
 }
 
 }  // namespace psion::setup

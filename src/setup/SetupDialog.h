@@ -35,12 +35,12 @@ class SetupDialog : public platform::FormLogic {
     bool InputsAccepted();
     struct SaveOutcome {
         std::optional<platform::FileError> error;
-        std::vector<std::string> rewritten;  // files put in place before the error
+        std::vector<std::string> rewritten;          // files put in place before the error
+        std::vector<platform::DamagedFile> damaged;  // changed by the error, not put in place
     };
     bool WriteFiles();
     SaveOutcome SaveAsOneSet();
-    void ReportFailedWrite(const platform::FileError& error,
-                           const std::vector<std::string>& alreadyRewritten);
+    void ReportFailedWrite(const SaveOutcome& outcome);
 
     platform::Platform& platform_;
     const unitfiles::DataFolder& dataFolder_;

@@ -14,9 +14,15 @@
 #include <string>
 
 #include "setup/SetupDialogHarness.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include <chrono>
+#include <thread>
+
+#include "support/win32/OtherProcess.h"
+#else
 #include "platform/posix/ProcessStartup.h"
 #include "support/ChildProcess.h"
+#include "support/FileSizeLimit.h"
 #endif
 
 namespace psion::testing {
@@ -30,6 +36,10 @@ constexpr std::string_view kNewBatch =
     "setdef am5\r\nsetdef ab2\r\nrem 1Meg Version\r\nlink -sTTY:C -b19200\r\npdc\r\n";
 constexpr std::string_view kNewSend =
     "# send\r\nserial1=directserial port:COM2 realport:none\r\nbaud=9600\r\n";
+
+constexpr std::string_view kNoRightsAndNothingChanged =
+    "This user may not change the data folder. Whoever manages this computer can grant this "
+    "user Modify on it.\r\nNo file has been changed.";
 
 class SetupDialogFailure : public ::testing::Test {
   protected:
@@ -188,7 +198,8 @@ TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserM
     const auto outcome = RunInChild([&] {
         if (!BecomeNobody()) return 2;
         Save();
-        ExpectFailureMessage("autoexec.btf", "Permission denied", "No file has been changed.");
+        // Besides the system's reason: who may change that.
+        ExpectFailureMessage("autoexec.btf", "Permission denied", kNoRightsAndNothingChanged);
         ExpectDialogKeptAsItWas();
         return ::testing::Test::HasFailure() ? 1 : 0;
     });
@@ -199,6 +210,86 @@ TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserM
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
+#endif
+
+#ifndef _WIN32
+// A file with a second name is rewritten in place; past a file-size limit
+// neither its new bytes nor its old ones can be written whole, so the Save
+// cannot tell what the file holds: it is named as possibly damaged, never
+// counted as unchanged, and the status panel shows what it now holds.
+TEST_F(SetupDialogFailure, ARewriteInPlaceWhoseOldBytesCannotBePutBackNamesTheFile) {
+    std::filesystem::create_hard_link(h.folder / "autoexec.btf", h.folder / "autoexec.two");
+    static constexpr std::size_t kLimit = 16;
+    ASSERT_GT(kOldBatch.size(), kLimit);
+    h.files.whilePuttingInPlace = [] {
+        return std::shared_ptr<void>(std::make_shared<FileSizeLimit>(kLimit));
+    };
+    Save();
+
+    ExpectFailureMessage("autoexec.btf", "File too large",
+                         "autoexec.btf may be damaged: its old content could not be put back.");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    EXPECT_EQ(h.refreshes, std::vector<std::size_t>{2});
+}
+#endif
+
+#ifdef _WIN32
+struct HeldFile {
+    const char* name;
+    std::chrono::seconds held;
+    bool saved;  // whether the Save completes once the other program lets go
+
+    friend std::ostream& operator<<(std::ostream& out, const HeldFile& held) {
+        return out << held.name;
+    }
+};
+
+class SetupDialogHeldFile : public SetupDialogFailure,
+                            public ::testing::WithParamInterface<HeldFile> {};
+
+// Another program, as a virus scanner does, holds the unit batch file open
+// without sharing it. The Save waits for it a while, with the busy pointer.
+TEST_P(SetupDialogHeldFile, TheSaveWaitsAWhileThenNamesTheFile) {
+    const HeldFile& held = GetParam();
+    const auto file = h.folder / "autoexec.btf";
+    ProcessHoldingFile holder(file, 0);
+    ASSERT_TRUE(holder.Started());
+    std::thread lettingGo([&] {
+        std::this_thread::sleep_for(held.held);
+        holder.Kill();
+    });
+    bool busyWhileHeld = false;
+    h.files.beforeBegin = [&] { busyWhileHeld = h.windows.IsBusy(); };
+    Save();
+    lettingGo.join();
+
+    EXPECT_TRUE(busyWhileHeld);
+    EXPECT_FALSE(h.windows.IsBusy());
+    if (held.saved) {
+        EXPECT_TRUE(h.window->IsClosed());
+        EXPECT_EQ(h.LastMessage().text, "File changes have been saved");
+        EXPECT_EQ(h.Read("autoexec.btf"), kNewBatch);
+        return;
+    }
+    // The other program has let go by now: nothing was written meanwhile, nor after.
+    ExpectFailureMessage(
+        "autoexec.btf", "",
+        "Another program has " + file.string() + " open.\r\n" + "No file has been changed.");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
+    EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SetupDialogHeldFile,
+                         ::testing::Values(HeldFile{"ForTwoSecondsIsSavedOnceLetGo",
+                                                    std::chrono::seconds(2), true},
+                                           HeldFile{"ForTwentySecondsIsNamedAndNothingChanges",
+                                                    std::chrono::seconds(20), false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 #endif
 
 #ifndef _WIN32

@@ -34,10 +34,12 @@ class FaultyFolderChanges : public platform::FolderChanges {
   public:
     FaultyFolderChanges(std::unique_ptr<platform::FolderChanges> real,
                         std::optional<std::pair<std::string, WriteFault>> failing,
-                        std::optional<std::string> outOfMemory)
+                        std::optional<std::string> outOfMemory,
+                        std::function<std::shared_ptr<void>()> whilePuttingInPlace)
         : real_(std::move(real)),
           failing_(std::move(failing)),
-          outOfMemory_(std::move(outOfMemory)) {}
+          outOfMemory_(std::move(outOfMemory)),
+          whilePuttingInPlace_(std::move(whilePuttingInPlace)) {}
 
     bool IsFile(std::string_view name) const override { return real_->IsFile(name); }
     platform::OpenedFile OpenForReading(std::string_view name) const override {
@@ -60,6 +62,8 @@ class FaultyFolderChanges : public platform::FolderChanges {
         return real_->Prepare(name, write);
     }
     platform::PlacedFiles PutInPlace() override {
+        const std::shared_ptr<void> condition =
+            whilePuttingInPlace_ ? whilePuttingInPlace_() : nullptr;
         auto placed = real_->PutInPlace();
         if (!placed.error && failedInPlace_) {
             placed.error = platform::FileError{*failedInPlace_, kLockedFile};
@@ -71,6 +75,7 @@ class FaultyFolderChanges : public platform::FolderChanges {
     std::unique_ptr<platform::FolderChanges> real_;
     std::optional<std::pair<std::string, WriteFault>> failing_;
     std::optional<std::string> outOfMemory_;
+    std::function<std::shared_ptr<void>()> whilePuttingInPlace_;
     std::optional<std::string> failedInPlace_;
 };
 
@@ -88,13 +93,16 @@ class FaultyFileSystem : public ForwardingFileSystem {
 
     // Called each time a set of changes begins, before the folder is held.
     std::function<void()> beforeBegin;
+    // Sets up a condition (a file-size limit, a file held open) that lasts while
+    // the prepared files are put in place: as long as what it returns lives.
+    std::function<std::shared_ptr<void>()> whilePuttingInPlace;
 
     platform::BegunChanges BeginChanges(const std::string& folderPath) override {
         if (beforeBegin) beforeBegin();
         auto begun = ForwardingFileSystem::BeginChanges(folderPath);
         if (begun.changes) {
-            begun.changes = std::make_unique<FaultyFolderChanges>(std::move(begun.changes),
-                                                                  failing_, outOfMemory_);
+            begun.changes = std::make_unique<FaultyFolderChanges>(
+                std::move(begun.changes), failing_, outOfMemory_, whilePuttingInPlace);
         }
         return begun;
     }

@@ -34,7 +34,9 @@ class DescriptorReader : public platform::FileReader {
 }  // namespace
 
 FileError ErrorFor(const std::string& path, int errorNumber) {
-    return FileError{path, std::strerror(errorNumber)};
+    const bool denied = errorNumber == EACCES || errorNumber == EPERM;
+    return FileError{path, std::strerror(errorNumber),
+                     denied ? platform::FileFault::AccessDenied : platform::FileFault::Other};
 }
 
 platform::OpenedFile OpenRegularFile(int folder, const std::string& name,

@@ -42,15 +42,14 @@ struct PreparedFile {
     bool InPlace() const { return placement.how == Placement::How::RewrittenInPlace; }
     int Staged() const { return scratch.Valid() ? scratch.Get() : temporary->Get(); }
 
-    std::optional<FileError> PutInPlace() {
+    // damaged is set when the file is left partly rewritten.
+    std::optional<FileError> PutInPlace(bool& damaged) {
+        damaged = false;
         if (InPlace()) {
             const int failed = RewriteInPlace(original.Get(), Staged());
             if (failed == 0) return std::nullopt;
-            FileError error = ErrorFor(target.shownPath, failed);
-            if (RewriteInPlace(original.Get(), backup.Get()) != 0) {
-                error.reason += " (its old content could not be put back)";
-            }
-            return error;
+            damaged = RewriteInPlace(original.Get(), backup.Get()) != 0;
+            return ErrorFor(target.shownPath, failed);
         }
         if (const int error = temporary->MoveOver(target.name)) {
             return ErrorFor(target.shownPath, error);
@@ -186,8 +185,10 @@ platform::PlacedFiles PosixFolderChanges::PutInPlace() {
     platform::PlacedFiles result;
     std::vector<int> renamedIn;  // folders that took a rename, each once
     for (const auto& file : prepared_) {
-        if (auto error = file->PutInPlace()) {
+        bool damaged = false;
+        if (auto error = file->PutInPlace(damaged)) {
             result.error = std::move(error);
+            if (damaged) result.damaged.push_back({file->fileName, ""});
             break;
         }
         result.placed.push_back(file->fileName);

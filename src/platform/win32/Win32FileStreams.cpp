@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/win32/Win32FinalPath.h"
+#include "platform/win32/Win32SharingRetry.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
@@ -43,17 +44,29 @@ class Win32FileReader : public platform::FileReader {
 }  // namespace
 
 platform::FileError ErrorFor(const std::string& path, DWORD error) {
-    return {path, ErrorText(error)};
+    platform::FileFault fault = platform::FileFault::Other;
+    if (error == ERROR_ACCESS_DENIED) fault = platform::FileFault::AccessDenied;
+    // Reached only once the retries for another program's hold have run out.
+    if (IsSharingViolation(error)) fault = platform::FileFault::HeldByAnotherProgram;
+    return {path, ErrorText(error), fault};
 }
 
 platform::FileError LastError(const std::string& path) { return ErrorFor(path, GetLastError()); }
 
 platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::string& path,
                                         const std::wstring* folder) {
-    FileHandle handle(CreateFileW(
-        file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle.IsValid()) return {nullptr, LastError(path)};
+    FileHandle handle;
+    const auto open = [&] {
+        handle.Reset(CreateFileW(
+            file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        return handle.IsValid() ? DWORD{0} : GetLastError();
+    };
+    // A Save waits for another program's hold on a file it reads, as on every
+    // file it writes; the status refresh does not.
+    if (const DWORD error = folder != nullptr ? RetryWhileHeld(open) : open()) {
+        return {nullptr, ErrorFor(path, error)};
+    }
     if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
         return {nullptr, platform::FileError{path, kNotARegularFile}};
     }

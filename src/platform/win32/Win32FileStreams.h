@@ -19,7 +19,8 @@ platform::FileError LastError(const std::string& path);
 
 // Opens a regular file for reading by its full path; a device or pipe in the
 // file's place is refused before it is read, and so is a file that does not
-// lie directly in the folder, when a folder's final path is given.
+// lie directly in the folder, when a folder's final path is given; a file of
+// such a folder is waited for while another program holds it.
 platform::OpenedFile OpenFileForReading(const std::wstring& file, const std::string& path,
                                         const std::wstring* folder = nullptr);
 

@@ -21,6 +21,16 @@ constexpr const char* kLinkRefused =
 constexpr const char* kElsewhere =
     "Leads to another file, through a link or a folder moved meanwhile, so it is not written";
 
+// A final path as the user would type it: without the "\\?\" before the drive.
+std::string ShownPath(std::wstring path) {
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        path = L"\\" + path.substr(7);
+    } else if (path.starts_with(L"\\\\?\\")) {
+        path = path.substr(4);
+    }
+    return FromWide(path);
+}
+
 bool IsPlainName(std::wstring_view name) {
     return !name.empty() && name != L"." && name != L".." &&
            name.find_first_of(L"\\/:") == std::wstring_view::npos;
@@ -83,8 +93,8 @@ Target Refused(FileError error) {
 // A file is replaced only where it could have been rewritten in place: it is
 // opened for writing, as an in-place write would open it, so that a read-only
 // file or one the user may not write is refused in the system's own words.
-// Another program that holds the file without sharing it gets about half a
-// second to let go.
+// Another program that holds the file without sharing it gets about 5 s to
+// let go.
 Target CheckTarget(const std::wstring& folder, const std::wstring& name, const std::string& path) {
     const std::wstring file = folder + L"\\" + name;
     Target target;
@@ -283,6 +293,11 @@ platform::PlacedFiles Win32FolderChanges::PutInPlace() {
         if (error != 0) {
             result.error =
                 error == kNotTheFileChecked ? FileError{path, kElsewhere} : ErrorFor(path, error);
+            if (file.rewrite && file.rewrite->Damaged()) {
+                result.damaged.push_back({file.name, ""});
+            } else if (file.temporary && !file.temporary->OriginalLeftAt().empty()) {
+                result.damaged.push_back({file.name, ShownPath(file.temporary->OriginalLeftAt())});
+            }
             break;
         }
         result.placed.push_back(file.name);

@@ -77,8 +77,9 @@ DWORD InPlaceRewrite::PutInPlace(const std::wstring& folder, const FileId& expec
     TemporaryFile original(UserTemporaryFolder(), fileName_);
     if (original.CreationError() != 0) return original.CreationError();
     if ((error = CopyWhole(file.Get(), original.Get())) != 0) return error;
+    damaged_ = false;
     if ((error = CopyWhole(staged_->Get(), file.Get())) != 0) {
-        CopyWhole(original.Get(), file.Get());
+        damaged_ = CopyWhole(original.Get(), file.Get()) != 0;
         return error;
     }
     return 0;

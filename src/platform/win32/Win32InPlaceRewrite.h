@@ -32,12 +32,16 @@ class InPlaceRewrite {
     HANDLE Get() const { return staged_->Get(); }
 
     // Rewrites the file of that name in the folder, which must still be the
-    // file `expected`, with the staged content. 0 or the error that left the
-    // file as it was.
+    // file `expected`, with the staged content. 0 or the error, which left the
+    // file as it was unless Damaged says otherwise.
     DWORD PutInPlace(const std::wstring& folder, const FileId& expected);
+
+    // After a failed PutInPlace: the original bytes could not be put back.
+    bool Damaged() const { return damaged_; }
 
   private:
     std::wstring fileName_;
+    bool damaged_ = false;
     std::unique_ptr<TemporaryFile> staged_;
 };
 

@@ -4,8 +4,11 @@ namespace psion::win32 {
 
 namespace {
 
-constexpr int kRetries = 10;
-constexpr DWORD kPauseMilliseconds = 50;
+// A scanner lets go within a moment; a pause that doubles from 20 ms up to
+// 500 ms tries again soon for that, and gives up after about 5 s in all.
+constexpr DWORD kFirstPauseMilliseconds = 20;
+constexpr DWORD kLongestPauseMilliseconds = 500;
+constexpr DWORD kGiveUpAfterMilliseconds = 5000;
 
 }  // namespace
 
@@ -14,10 +17,16 @@ bool IsSharingViolation(DWORD error) {
 }
 
 DWORD RetryWhileHeld(const std::function<DWORD()>& attempt, bool (*mayPass)(DWORD)) {
-    for (int retry = 0;; ++retry) {
+    const ULONGLONG start = GetTickCount64();
+    DWORD pause = kFirstPauseMilliseconds;
+    for (;;) {
         const DWORD error = attempt();
-        if (error == 0 || !mayPass(error) || retry >= kRetries) return error;
-        Sleep(kPauseMilliseconds);
+        if (error == 0 || !mayPass(error)) return error;
+        const ULONGLONG waited = GetTickCount64() - start;
+        if (waited >= kGiveUpAfterMilliseconds) return error;
+        const DWORD left = static_cast<DWORD>(kGiveUpAfterMilliseconds - waited);
+        Sleep(pause < left ? pause : left);
+        pause = pause * 2 < kLongestPauseMilliseconds ? pause * 2 : kLongestPauseMilliseconds;
     }
 }
 

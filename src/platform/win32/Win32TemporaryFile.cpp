@@ -79,7 +79,7 @@ std::wstring FreeTemporaryName(const std::wstring& folder, const std::wstring& f
 }
 
 DWORD Replace(const std::wstring& from, const std::wstring& target, const std::wstring& folder,
-              const std::wstring& fileName) {
+              const std::wstring& fileName, std::wstring& originalLeftAt) {
     const std::wstring original = FreeTemporaryName(folder, fileName);
     const DWORD error = RetryWhileHeld(
         [&] {
@@ -91,8 +91,16 @@ DWORD Replace(const std::wstring& from, const std::wstring& target, const std::w
     if (error == 0) {
         DeleteFileW(original.c_str());  // what is left is swept by a later Save
     } else if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        // The original was moved aside and the new file could not follow: move it back.
-        MoveFileExW(original.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+        // The original was moved aside and the new file could not follow: move
+        // it back, waiting as long for whoever holds it as for the replacement.
+        const DWORD movedBack = RetryWhileHeld(
+            [&] {
+                return MoveFileExW(original.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)
+                           ? DWORD{0}
+                           : GetLastError();
+            },
+            MayPassWhenLetGo);
+        if (movedBack != 0) originalLeftAt = original;
     }
     return error;
 }
@@ -144,8 +152,9 @@ DWORD TemporaryFile::PutInPlace(const std::wstring& target, bool replacing) {
         }
     }
     if (!file_.Close()) return GetLastError();
-    const DWORD error =
-        replacing ? Replace(path_, target, folder_, fileName_) : Create(path_, target);
+    originalLeftAt_.clear();
+    const DWORD error = replacing ? Replace(path_, target, folder_, fileName_, originalLeftAt_)
+                                  : Create(path_, target);
     if (error == 0) path_.clear();
     return error;
 }

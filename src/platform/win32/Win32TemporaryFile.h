@@ -29,13 +29,19 @@ class TemporaryFile {
     // Puts the written content in the target's place, flushed to disk: over the
     // original through ReplaceFileW, which keeps its security descriptor,
     // attributes and streams, or under the target's name when there was none
-    // (and still is none). 0 or the error that left the target as it was.
+    // (and still is none). 0 or the error; the target is left as it was
+    // unless OriginalLeftAt names where the original now lies instead.
     DWORD PutInPlace(const std::wstring& target, bool replacing);
+
+    // After a failed PutInPlace: the name the original was moved to and could
+    // not be moved back from; empty when it is under its own name.
+    const std::wstring& OriginalLeftAt() const { return originalLeftAt_; }
 
   private:
     std::wstring folder_;
     std::wstring fileName_;
     std::wstring path_;  // empty once put in place
+    std::wstring originalLeftAt_;
     FileHandle file_;
     DWORD creationError_ = 0;
 };

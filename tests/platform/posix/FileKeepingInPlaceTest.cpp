@@ -92,6 +92,7 @@ TEST_F(FileKeepingTest, AFailedRewriteInPlacePutsTheOldBytesBackAndStopsTheSet) 
     begun.changes.reset();
     EXPECT_EQ(placed.placed, std::vector<std::string>{"autoexec.btf"});
     EXPECT_EQ(placed.error, (platform::FileError{second.string(), "File too large"}));
+    EXPECT_TRUE(placed.damaged.empty()) << "its old bytes were put back";
     EXPECT_EQ(ReadBytes(first), std::string(5000, 'n'));
     EXPECT_EQ(ReadBytes(second), "old send");
     EXPECT_EQ(ReadBytes(temp_.Path() / "second-name"), "old send");

@@ -36,10 +36,10 @@ std::wstring SystemProgram(const wchar_t* name) {
 
 }  // namespace
 
-ProcessHoldingFile::ProcessHoldingFile(const std::filesystem::path& file) {
+ProcessHoldingFile::ProcessHoldingFile(const std::filesystem::path& file, DWORD share) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE held = CreateFileW(file.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = CreateFileW(file.wstring().c_str(), GENERIC_WRITE, share, &inherited, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) return;
     // A suspended process runs nothing but holds what it inherited.
     process_ = StartProcess(SystemProgram(L"cmd.exe"), L"cmd.exe", CREATE_SUSPENDED, true);

@@ -8,11 +8,12 @@
 namespace psion::testing {
 
 // Another process that holds one file open for writing, as a Save still
-// writing it does: without letting it be deleted. It is killed, and so lets
-// go, when this goes out of scope or Kill is called.
+// writing it does: without letting it be deleted, and with share 0 without
+// letting anyone else open it, as a virus scanner may. It is killed, and so
+// lets go, when this goes out of scope or Kill is called.
 class ProcessHoldingFile {
   public:
-    explicit ProcessHoldingFile(const std::filesystem::path& file);
+    explicit ProcessHoldingFile(const std::filesystem::path& file, DWORD share = FILE_SHARE_READ);
     ~ProcessHoldingFile() { Kill(); }
     ProcessHoldingFile(const ProcessHoldingFile&) = delete;
     ProcessHoldingFile& operator=(const ProcessHoldingFile&) = delete;

@@ -73,7 +73,7 @@ TEST_P(TerminalHiddenTest, TheScriptRunsHiddenOnce) {
         const platform::ProcessId id =
             StartAs(kind, launcher_, LogicPath("startget.BAT"), GetParam().windowStyle);
         ASSERT_NE(id, 0);
-        ASSERT_TRUE(WaitForFile(runs_));
+        ASSERT_TRUE(WaitForLines(runs_, 1));
         EXPECT_EQ(ReadLines(runs_), std::vector<std::string>{std::to_string(id)});
     }
     EXPECT_FALSE(fs::exists(terminalLog_)) << "the terminal ran the script";

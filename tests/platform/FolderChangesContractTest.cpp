@@ -73,14 +73,7 @@ class FolderChangesContract : public ::testing::Test {
     }
 
     fs::path Folder() const { return temp_.Path() / "kelvo" / "psion"; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Folder())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return SortedNames(Folder()); }
     // "old" or "new" when every file, and the receive file's second name, is.
     std::string State() const {
         int old = 0;

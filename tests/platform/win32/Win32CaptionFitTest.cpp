@@ -5,26 +5,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/SharedValues.h"
-#include "platform/Platform.h"
-#include "platform/headless/FixedClock.h"
-#include "platform/headless/MapEnvironment.h"
-#include "platform/headless/ScriptedPrompt.h"
 #include "platform/win32/Win32Dpi.h"
-#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FormWindow.h"
-#include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32UserPrompt.h"
-#include "platform/win32/Win32WindowSystem.h"
-#include "support/NativePlatform.h"
-#include "support/TempDir.h"
+#include "support/win32/Win32ProgramFixture.h"
 
 namespace psion::testing {
 namespace {
@@ -221,18 +210,6 @@ void ExpectCentredOn(HWND dialog, HWND owner) {
     EXPECT_LE(std::abs((own.top + own.bottom) - (opener.top + opener.bottom)), 2);
 }
 
-std::function<void(win32::Win32FormWindow&)> insideDialog;
-win32::Win32FormWindow* dialogOpener = nullptr;
-
-void CALLBACK RunInsideDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
-    if (dialog == nullptr || dialog == dialogOpener) return;
-    auto inside = std::move(insideDialog);
-    insideDialog = nullptr;
-    inside(*dialog);
-}
-
 std::function<void(HWND box)> insideBox;
 
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
@@ -253,43 +230,7 @@ void CALLBACK RunInsideBox(HWND, UINT, UINT_PTR timer, DWORD) {
     inside(box);
 }
 
-class Win32CaptionFitTest : public ::testing::Test {
-  protected:
-    Win32CaptionFitTest() {
-        std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive",
-                              temp_.Path(), std::filesystem::copy_options::recursive);
-        environment_.Set("homedrive", AsSystemPath(temp_.Path()));
-    }
-    ~Win32CaptionFitTest() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
-    }
-
-    // Opens a dialog from the main window's menu bar item at that place and
-    // runs inside while it is open; inside must close it.
-    void WhileDialogIsOpen(win32::Win32FormWindow& window, int menuPlace,
-                           std::function<void(win32::Win32FormWindow&)> inside) {
-        dialogOpener = &window;
-        insideDialog = std::move(inside);
-        SetTimer(nullptr, 0, 50, &RunInsideDialog);
-        HMENU bar = GetMenu(window.Handle());
-        SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, menuPlace), 0), 0);
-        EXPECT_EQ(insideDialog, nullptr) << "the dialog did not open";
-        insideDialog = nullptr;
-    }
-
-    TempDir temp_;
-    win32::Win32FileSystem files_;
-    headless::MapEnvironment environment_;
-    headless::FixedClock clock_{{2026, 3, 7}};
-    win32::Win32ProcessLauncher processes_;
-    headless::ScriptedPrompt prompt_;
-    win32::Win32WindowSystem windows_;
-    platform::Platform platform_{files_, environment_, clock_, processes_, prompt_, windows_};
-    app::SharedValues shared_;
-    app::MainWindow logic_{shared_, platform_};
-};
+class Win32CaptionFitTest : public Win32ProgramTest {};
 
 void MoveToDpi(HWND window, unsigned dpi) {
     RECT place;
@@ -298,9 +239,7 @@ void MoveToDpi(HWND window, unsigned dpi) {
 }
 
 TEST_F(Win32CaptionFitTest, EveryCaptionFitsAtEachDpiAndDialogsFollowTheirOpener) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     ExpectScalableFaces(window.Handle());
     // The status panel shows the demo unit. Its paths lie in a long temporary
     // folder, which the path list shows whole only when opened and in its tip;
@@ -342,9 +281,7 @@ TEST_F(Win32CaptionFitTest, EveryCaptionFitsAtEachDpiAndDialogsFollowTheirOpener
 
 TEST_F(Win32CaptionFitTest, ThePathListShowsAHomeDrivesPathsWholeAtEachDpi) {
     environment_.Set("homedrive", "C:");
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     for (const unsigned dpi : kDpis) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi");
         MoveToDpi(window.Handle(), dpi);
@@ -355,9 +292,7 @@ TEST_F(Win32CaptionFitTest, ThePathListShowsAHomeDrivesPathsWholeAtEachDpi) {
 // A message box is laid out by Windows at the system's dpi; the runs at each
 // dpi set Wine's LogPixels before they start.
 TEST_F(Win32CaptionFitTest, AMessageBoxShowsItsWholeText) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    ShowMainWindow();
     const unsigned dpi = win32::DpiOf(nullptr);
     bool seen = false;
     insideBox = [&](HWND box) {

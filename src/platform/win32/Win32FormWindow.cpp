@@ -40,13 +40,6 @@ void RegisterWindowClass() {
     if (!registered) throw std::runtime_error("cannot register the window class");
 }
 
-std::wstring ControlText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace
 
 Win32FormWindow::Win32FormWindow(platform::FormLogic& logic, Kind kind, HWND owner)
@@ -142,7 +135,7 @@ std::string Win32FormWindow::Text(const ControlRef& control) const {
         text.resize(static_cast<std::size_t>(length));
         return FromWide(text);
     }
-    return FromWide(ControlText(entry.handle));
+    return FromWide(WindowTextOf(entry.handle));
 }
 
 void Win32FormWindow::SetEnabled(const ControlRef& control, bool enabled) {

@@ -20,13 +20,6 @@ namespace {
 
 constexpr unsigned kDpis[] = {96, 120, 144, 192};
 
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
@@ -88,26 +81,26 @@ struct Fit {
 void MeasureControl(HWND control, unsigned dpi, std::vector<Fit>& fits) {
     const std::wstring kind = ClassOf(control);
     const std::string name =
-        win32::FromWide(kind) + " \"" + win32::FromWide(TextOf(control)) + "\"";
+        win32::FromWide(kind) + " \"" + win32::FromWide(win32::WindowTextOf(control)) + "\"";
     const SIZE size = ClientSize(control);
     HFONT font = FontOf(control);
     if (_wcsicmp(kind.c_str(), L"Static") == 0) {
         // A label may break its text at blanks, as a message box does, but
         // only where its height holds every line.
-        const Measured text = Measure(font, TextOf(control), size.cx);
+        const Measured text = Measure(font, win32::WindowTextOf(control), size.cx);
         fits.push_back({name, text.wrapped.cx, size.cx, text.wrapped.cy, size.cy});
     } else if (_wcsicmp(kind.c_str(), L"Button") == 0) {
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & BS_TYPEMASK;
         if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) {
             // The box and a gap come before the caption.
             const int box = Scaled(13, dpi) + Scaled(3, dpi);
-            const Measured text = Measure(font, TextOf(control), size.cx);
+            const Measured text = Measure(font, win32::WindowTextOf(control), size.cx);
             fits.push_back({name, text.line.cx, size.cx - box, text.line.cy, size.cy});
         } else {
             // Inside the frame and the focus rectangle, as many lines as it takes.
             const int inset = Scaled(4, dpi);
             const SIZE room{size.cx - 2 * inset, size.cy - 2 * inset};
-            const Measured text = Measure(font, TextOf(control), room.cx);
+            const Measured text = Measure(font, win32::WindowTextOf(control), room.cx);
             fits.push_back({name, text.wrapped.cx, room.cx, text.wrapped.cy, room.cy});
         }
     } else if (_wcsicmp(kind.c_str(), L"ComboBox") == 0) {
@@ -145,7 +138,7 @@ Fit MeasureTitle(HWND window, unsigned dpi) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     }
     HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
-    const Measured text = Measure(font, TextOf(window), 10000);
+    const Measured text = Measure(font, win32::WindowTextOf(window), 10000);
     DeleteObject(font);
     RECT outer;
     GetWindowRect(window, &outer);
@@ -154,8 +147,8 @@ Fit MeasureTitle(HWND window, unsigned dpi) {
     const long room = (outer.right - outer.left) - 2 * win32::SystemMetricFor(SM_CXFRAME, dpi) -
                       win32::SystemMetricFor(SM_CXSMICON, dpi) - Scaled(8, dpi) -
                       buttons * win32::SystemMetricFor(SM_CXSIZE, dpi);
-    return {"title \"" + win32::FromWide(TextOf(window)) + "\"", text.line.cx, room, text.line.cy,
-            win32::SystemMetricFor(SM_CYCAPTION, dpi)};
+    return {"title \"" + win32::FromWide(win32::WindowTextOf(window)) + "\"", text.line.cx, room,
+            text.line.cy, win32::SystemMetricFor(SM_CYCAPTION, dpi)};
 }
 
 std::vector<Fit> MeasureWindow(HWND window, unsigned dpi) {
@@ -300,7 +293,8 @@ TEST_F(Win32CaptionFitTest, AMessageBoxShowsItsWholeText) {
         std::vector<Fit> fits{MeasureTitle(box, dpi)};
         for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
-            if (IsWindowVisible(child) && !TextOf(child).empty()) MeasureControl(child, dpi, fits);
+            if (IsWindowVisible(child) && !win32::WindowTextOf(child).empty())
+                MeasureControl(child, dpi, fits);
         }
         ExpectAllFit("message box", fits, dpi);
         PostMessageW(box, WM_COMMAND, IDNO, 0);

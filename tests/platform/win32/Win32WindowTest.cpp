@@ -24,11 +24,7 @@ namespace {
 
 using platform::ControlRef;
 
-std::string WindowText(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return win32::FromWide(text);
-}
+std::string WindowText(HWND window) { return win32::FromWide(win32::WindowTextOf(window)); }
 
 // What a screen reader hears of a control through Windows' accessibility layer.
 struct Heard {

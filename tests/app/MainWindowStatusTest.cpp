@@ -13,6 +13,13 @@ class StatusPanelTest : public MainWindowTest {
   protected:
     StatusPanelTest() { environment.Set("homedrive", home); }
 
+    // A unit's two files in the data folder under that root.
+    void WriteUnit(std::string_view root, std::string_view remLine, std::string_view linkLine,
+                   std::string_view port) {
+        WriteUnitFile(root, "autoexec.btf", UnitBatchFile(remLine, linkLine));
+        WriteUnitFile(root, "s_psion.conf", SendConfigFile(port));
+    }
+
     headless::HeadlessWindow& ChooseProgramFiles(headless::HeadlessWindow& window) {
         EXPECT_TRUE(window.Choose(kCombo1, 0));
         return window;
@@ -27,12 +34,8 @@ class StatusPanelTest : public MainWindowTest {
 };
 
 TEST_F(StatusPanelTest, ChoosingTheOtherPathRefreshesFromItsDataFolder) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
-    WriteUnitFile(kProgramFiles, "autoexec.btf",
-                  UnitBatchFile("rem OLD 256k Version", "link -b19200 -P2"));
-    WriteUnitFile(kProgramFiles, "s_psion.conf", SendConfigFile("COM4"));
+    WriteUnit(kProgramFilesX86, "rem MX Version", "link -sTTY:A", "COM1");
+    WriteUnit(kProgramFiles, "rem OLD 256k Version", "link -b19200 -P2", "COM4");
     auto& window = Start();
 
     ChooseProgramFiles(window);
@@ -63,9 +66,7 @@ TEST_F(StatusPanelTest, FirstRefreshWithoutSendConfigurationLeavesThePortEmpty) 
 }
 
 TEST_F(StatusPanelTest, PathWithoutSendConfigurationKeepsThePortOfTheEarlierPath) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
+    WriteUnit(kProgramFilesX86, "rem MX Version", "link -sTTY:A", "COM1");
     WriteUnitFile(kProgramFiles, "autoexec.btf",
                   UnitBatchFile("rem 256k Version", "link -sTTY:C -b19200"));
     auto& window = Start();
@@ -87,9 +88,7 @@ TEST_F(StatusPanelTest, PathWithoutSendConfigurationAfterNoFilesKeepsNoFilesAsPo
 }
 
 TEST_F(StatusPanelTest, PortOfAPathWithoutUnitBatchFileOverridesNoFiles) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
+    WriteUnit(kProgramFilesX86, "rem MX Version", "link -sTTY:A", "COM1");
     WriteUnitFile(kProgramFiles, "s_psion.conf", SendConfigFile("COM6"));
     auto& window = Start();
 
@@ -99,15 +98,11 @@ TEST_F(StatusPanelTest, PortOfAPathWithoutUnitBatchFileOverridesNoFiles) {
 }
 
 TEST_F(StatusPanelTest, EveryChoiceReadsTheFilesAgain) {
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem MX Version", "link -sTTY:A"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM1"));
+    WriteUnit(kProgramFilesX86, "rem MX Version", "link -sTTY:A", "COM1");
     auto& window = Start();
 
     // Another program changes the unit files; the same path chosen again shows the change.
-    WriteUnitFile(kProgramFilesX86, "autoexec.btf",
-                  UnitBatchFile("rem 1Meg Version", "link -sTTY:B -b19200"));
-    WriteUnitFile(kProgramFilesX86, "s_psion.conf", SendConfigFile("COM3"));
+    WriteUnit(kProgramFilesX86, "rem 1Meg Version", "link -sTTY:B -b19200", "COM3");
     ASSERT_TRUE(window.Choose(kCombo1, 1));
     ExpectPanel(window, "1Meg Version", "link -sTTY:B -b19200", "COM3");
 

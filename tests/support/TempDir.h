@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,5 +29,9 @@ std::string ReadBytes(const std::filesystem::path& file);
 
 // The names of what a folder holds, in sorted order.
 std::vector<std::string> SortedNames(const std::filesystem::path& folder);
+
+// Waits until the file exists; false when it has not appeared within the time limit.
+bool WaitForFile(const std::filesystem::path& file,
+                 std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 }  // namespace psion::testing

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -33,9 +32,5 @@ std::filesystem::path WriteProgram(const std::filesystem::path& file,
 
 // The file's lines (without line ends); none when it does not exist.
 std::vector<std::string> ReadLines(const std::filesystem::path& file);
-
-// Waits until the file exists; false when it has not appeared within the time limit.
-bool WaitForFile(const std::filesystem::path& file,
-                 std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 }  // namespace psion::testing

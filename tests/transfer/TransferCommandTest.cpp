@@ -67,6 +67,14 @@ const Command kReceive{
         "(shell process return code = 0)",
 };
 
+// The command's failure as the user sees it.
+void ExpectFailure(const Command& command, const platform::PromptMessage& box) {
+    EXPECT_EQ(box.text, command.failureText);
+    EXPECT_EQ(box.title, command.resultTitle);
+    EXPECT_EQ(box.buttons, PromptButtons::Ok);
+    EXPECT_EQ(box.icon, PromptIcon::Critical);
+}
+
 class EitherCommandTest : public TransferTest, public ::testing::WithParamInterface<Command> {
   protected:
     // A script that leaves a mark when it runs.
@@ -79,12 +87,6 @@ class EitherCommandTest : public TransferTest, public ::testing::WithParamInterf
         EXPECT_EQ(box.title, GetParam().questionTitle);
         EXPECT_EQ(box.buttons, PromptButtons::YesNo);
         EXPECT_EQ(box.icon, PromptIcon::None);
-    }
-    void ExpectFailure(const platform::PromptMessage& box) const {
-        EXPECT_EQ(box.text, GetParam().failureText);
-        EXPECT_EQ(box.title, GetParam().resultTitle);
-        EXPECT_EQ(box.buttons, PromptButtons::Ok);
-        EXPECT_EQ(box.icon, PromptIcon::Critical);
     }
 
     // A guard shows its one message, puts the focus on the path list, starts
@@ -161,7 +163,7 @@ TEST_P(EitherCommandTest, AMissingScriptGivesTheFailureTextAlone) {
 
     ASSERT_EQ(prompt.Shown().size(), 2u);
     ExpectQuestion(prompt.Shown()[0]);
-    ExpectFailure(prompt.Shown()[1]);
+    ExpectFailure(GetParam(), prompt.Shown()[1]);
     ExpectRestored(window);
 }
 
@@ -250,13 +252,7 @@ TEST_F(TransferTest, AReceiveWhoseStartFailsShowsTheShellErrorThenTheFailure) {
     EXPECT_EQ(shellError.title, platform::kApplicationTitle);
     EXPECT_EQ(shellError.buttons, PromptButtons::Ok);
     EXPECT_EQ(shellError.icon, PromptIcon::None);
-    const auto& failure = prompt.Shown()[2];
-    EXPECT_EQ(failure.text,
-              "There was a problem with STARTGET.BAT.\r\n"
-              "It did not complete successfully.\r\n"
-              "(shell process return code = 0)");
-    EXPECT_EQ(failure.title, "Receive from Psion");
-    EXPECT_EQ(failure.icon, PromptIcon::Critical);
+    ExpectFailure(kReceive, prompt.Shown()[2]);
     ExpectRestored(window);
 }
 
@@ -270,12 +266,7 @@ TEST_F(TransferTest, ASendWhoseStartFailsShowsTheFailureAlone) {
     ASSERT_TRUE(window.Click(kSendButton));
 
     ASSERT_EQ(prompt.Shown().size(), 2u);
-    EXPECT_EQ(prompt.Shown()[1].text,
-              "There was a problem with STARTSEND.BAT.\r\n"
-              "It did not complete successfully.\r\n"
-              "(shell process return code = 0)");
-    EXPECT_EQ(prompt.Shown()[1].title, "Send to Psion");
-    EXPECT_EQ(prompt.Shown()[1].icon, PromptIcon::Critical);
+    ExpectFailure(kSend, prompt.Shown()[1]);
     ExpectRestored(window);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/win32/Win32Dpi.h"
+#include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {
 namespace {
@@ -30,13 +31,6 @@ class ControlFontDc {
     HDC dc_;
     HGDIOBJ previous_ = nullptr;
 };
-
-std::wstring WindowTextOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 int Scaled(int pixelsAt96, unsigned dpi) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); }
 

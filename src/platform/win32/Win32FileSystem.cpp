@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/win32/Win32FileStreams.h"
 #include "platform/win32/Win32FolderChanges.h"
+#include "platform/win32/Win32HandleFiles.h"
 #include "platform/win32/Win32Text.h"
 
 namespace psion::win32 {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "platform/win32/Win32FileStreams.h"
+#include "platform/win32/Win32HandleFiles.h"
 #include "platform/win32/Win32SessionEnd.h"
 #include "platform/win32/Win32SharingRetry.h"
 #include "platform/win32/Win32Text.h"

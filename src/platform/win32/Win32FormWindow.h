@@ -65,6 +65,9 @@ class Win32FormWindow : public platform::Window {
         HWND handle = nullptr;
     };
     using FontKey = std::tuple<std::string, double, bool, bool, unsigned>;
+    // The ids of the controls, by their place in the description, and of the menu commands.
+    static constexpr int kFirstControlId = 1000;
+    static constexpr int kFirstMenuId = 2000;
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -27,6 +27,13 @@ std::string FromWide(std::wstring_view text) {
     return narrow;
 }
 
+std::wstring WindowTextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 std::string ErrorText(unsigned long errorCode) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(

@@ -21,6 +21,7 @@
 #include "platform/qt/FormList.h"
 #include "platform/qt/QtProgram.h"
 #include "platform/qt/Twips.h"
+#include "support/VirtualDisplay.h"
 
 using namespace psion;
 using psion::testing::MessageBoxSeen;
@@ -37,47 +38,18 @@ QStringList TabChain(QWidget* first) {
     return chain;
 }
 
-// A virtual X server of its own, so the real program can be looked at from outside.
-class VirtualDisplay {
-  public:
-    VirtualDisplay() {
-        // Xvfb picks a free display and writes its number to stdout once it is ready.
-        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QElapsedTimer waited;
-        waited.start();
-        while (!server_.canReadLine() && server_.state() != QProcess::NotRunning &&
-               waited.elapsed() < 30000) {
-            server_.waitForReadyRead(100);
-        }
-        if (server_.canReadLine()) {
-            name_ = QLatin1Char(':') + QString::fromLatin1(server_.readLine()).trimmed();
-        }
-    }
-    ~VirtualDisplay() {
-        server_.kill();
-        server_.waitForFinished();
-    }
-
-    QString Name() const { return name_; }  // empty when the server did not start
-
-    // True while a window with exactly that title is on the display.
-    bool HasWindowTitled(const QString& title) const {
-        QProcess search;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), name_);
-        search.setProcessEnvironment(environment);
-        search.start(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--name"),
-                      QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
-        return search.waitForFinished(10000) && search.exitStatus() == QProcess::NormalExit &&
-               search.exitCode() == 0;
-    }
-
-  private:
-    QProcess server_;
-    QString name_;
-};
+// True while a window with exactly that title is on the display.
+bool HasWindowTitled(const testing::VirtualDisplay& display, const QString& title) {
+    QProcess search;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display.Name()));
+    search.setProcessEnvironment(environment);
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--name"),
+                  QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+    return search.waitForFinished(10000) && search.exitStatus() == QProcess::NormalExit &&
+           search.exitCode() == 0;
+}
 
 QStringList FocusableInTableOrder(const platform::FormDescription& form) {
     QStringList names;
@@ -91,8 +63,8 @@ QStringList FocusableInTableOrder(const platform::FormDescription& form) {
 
 // Starts the real program on the display and the drive, and waits until its
 // main window is there; false when it does not come.
-bool StartShown(QProcess& program, const VirtualDisplay& display, const testing::HomeDrive& drive,
-                const QStringList& arguments) {
+bool StartShown(QProcess& program, const testing::VirtualDisplay& display,
+                const testing::HomeDrive& drive, const QStringList& arguments) {
     for (const char* tool : {"Xvfb", "xdotool"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
             qWarning("%s is needed here (scripts/install-deps.sh installs it)", tool);
@@ -100,7 +72,7 @@ bool StartShown(QProcess& program, const VirtualDisplay& display, const testing:
         }
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display.Name());
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display.Name()));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOMEDRIVE"), QString::fromStdString(drive.AsHomeDrive()));
     program.setProcessEnvironment(environment);
@@ -110,7 +82,7 @@ bool StartShown(QProcess& program, const VirtualDisplay& display, const testing:
     QElapsedTimer waited;
     waited.start();
     while (program.state() == QProcess::Running && waited.elapsed() < 60000) {
-        if (display.HasWindowTitled(QStringLiteral("Vided Ivivovizede"))) return true;
+        if (HasWindowTitled(display, QStringLiteral("Vided Ivivovizede"))) return true;
         QTest::qWait(100);
     }
     return false;
@@ -406,8 +378,8 @@ class MainWindowTest : public QObject {
     }
     void aRequestToEndClosesTheProgramAsExitDoes() {
         QFETCH(int, signalNumber);
-        VirtualDisplay display;
-        QVERIFY2(!display.Name().isEmpty(), "Xvfb did not start");
+        testing::VirtualDisplay display;
+        QVERIFY2(!display.Name().empty(), "Xvfb did not start");
         testing::HomeDrive drive;
         drive.WriteUnitFiles();
 
@@ -418,13 +390,13 @@ class MainWindowTest : public QObject {
              QStringLiteral("-stylesheet"), QStringLiteral("/nonexistent")});
         if (!shown) program.kill();
         QVERIFY2(shown, qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
-        QVERIFY(!display.HasWindowTitled(QStringLiteral("X")));
+        QVERIFY(!HasWindowTitled(display, QStringLiteral("X")));
         QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
 
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY(!display.HasWindowTitled(QStringLiteral("Vided Ivivovizede")));
+        QVERIFY(!HasWindowTitled(display, QStringLiteral("Vided Ivivovizede")));
         const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
         QVERIFY2(!errors.contains(QStringLiteral("nonexistent")), qPrintable(errors));
     }

@@ -5,38 +5,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/SharedValues.h"
-#include "platform/Platform.h"
-#include "platform/headless/FixedClock.h"
-#include "platform/headless/MapEnvironment.h"
-#include "platform/headless/ScriptedPrompt.h"
 #include "platform/win32/Win32Dpi.h"
-#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FormWindow.h"
-#include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32UserPrompt.h"
-#include "platform/win32/Win32WindowSystem.h"
-#include "support/NativePlatform.h"
-#include "support/TempDir.h"
+#include "support/win32/Win32ProgramFixture.h"
 
 namespace psion::testing {
 namespace {
 
 constexpr unsigned kDpis[] = {96, 120, 144, 192};
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
@@ -99,26 +81,26 @@ struct Fit {
 void MeasureControl(HWND control, unsigned dpi, std::vector<Fit>& fits) {
     const std::wstring kind = ClassOf(control);
     const std::string name =
-        win32::FromWide(kind) + " \"" + win32::FromWide(TextOf(control)) + "\"";
+        win32::FromWide(kind) + " \"" + win32::FromWide(win32::WindowTextOf(control)) + "\"";
     const SIZE size = ClientSize(control);
     HFONT font = FontOf(control);
     if (_wcsicmp(kind.c_str(), L"Static") == 0) {
         // A label may break its text at blanks, as a message box does, but
         // only where its height holds every line.
-        const Measured text = Measure(font, TextOf(control), size.cx);
+        const Measured text = Measure(font, win32::WindowTextOf(control), size.cx);
         fits.push_back({name, text.wrapped.cx, size.cx, text.wrapped.cy, size.cy});
     } else if (_wcsicmp(kind.c_str(), L"Button") == 0) {
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & BS_TYPEMASK;
         if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) {
             // The box and a gap come before the caption.
             const int box = Scaled(13, dpi) + Scaled(3, dpi);
-            const Measured text = Measure(font, TextOf(control), size.cx);
+            const Measured text = Measure(font, win32::WindowTextOf(control), size.cx);
             fits.push_back({name, text.line.cx, size.cx - box, text.line.cy, size.cy});
         } else {
             // Inside the frame and the focus rectangle, as many lines as it takes.
             const int inset = Scaled(4, dpi);
             const SIZE room{size.cx - 2 * inset, size.cy - 2 * inset};
-            const Measured text = Measure(font, TextOf(control), room.cx);
+            const Measured text = Measure(font, win32::WindowTextOf(control), room.cx);
             fits.push_back({name, text.wrapped.cx, room.cx, text.wrapped.cy, room.cy});
         }
     } else if (_wcsicmp(kind.c_str(), L"ComboBox") == 0) {
@@ -156,7 +138,7 @@ Fit MeasureTitle(HWND window, unsigned dpi) {
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     }
     HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
-    const Measured text = Measure(font, TextOf(window), 10000);
+    const Measured text = Measure(font, win32::WindowTextOf(window), 10000);
     DeleteObject(font);
     RECT outer;
     GetWindowRect(window, &outer);
@@ -165,8 +147,8 @@ Fit MeasureTitle(HWND window, unsigned dpi) {
     const long room = (outer.right - outer.left) - 2 * win32::SystemMetricFor(SM_CXFRAME, dpi) -
                       win32::SystemMetricFor(SM_CXSMICON, dpi) - Scaled(8, dpi) -
                       buttons * win32::SystemMetricFor(SM_CXSIZE, dpi);
-    return {"title \"" + win32::FromWide(TextOf(window)) + "\"", text.line.cx, room, text.line.cy,
-            win32::SystemMetricFor(SM_CYCAPTION, dpi)};
+    return {"title \"" + win32::FromWide(win32::WindowTextOf(window)) + "\"", text.line.cx, room,
+            text.line.cy, win32::SystemMetricFor(SM_CYCAPTION, dpi)};
 }
 
 std::vector<Fit> MeasureWindow(HWND window, unsigned dpi) {
@@ -221,18 +203,6 @@ void ExpectCentredOn(HWND dialog, HWND owner) {
     EXPECT_LE(std::abs((own.top + own.bottom) - (opener.top + opener.bottom)), 2);
 }
 
-std::function<void(win32::Win32FormWindow&)> insideDialog;
-win32::Win32FormWindow* dialogOpener = nullptr;
-
-void CALLBACK RunInsideDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
-    if (dialog == nullptr || dialog == dialogOpener) return;
-    auto inside = std::move(insideDialog);
-    insideDialog = nullptr;
-    inside(*dialog);
-}
-
 std::function<void(HWND box)> insideBox;
 
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
@@ -253,43 +223,7 @@ void CALLBACK RunInsideBox(HWND, UINT, UINT_PTR timer, DWORD) {
     inside(box);
 }
 
-class Win32CaptionFitTest : public ::testing::Test {
-  protected:
-    Win32CaptionFitTest() {
-        std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive",
-                              temp_.Path(), std::filesystem::copy_options::recursive);
-        environment_.Set("homedrive", AsSystemPath(temp_.Path()));
-    }
-    ~Win32CaptionFitTest() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
-    }
-
-    // Opens a dialog from the main window's menu bar item at that place and
-    // runs inside while it is open; inside must close it.
-    void WhileDialogIsOpen(win32::Win32FormWindow& window, int menuPlace,
-                           std::function<void(win32::Win32FormWindow&)> inside) {
-        dialogOpener = &window;
-        insideDialog = std::move(inside);
-        SetTimer(nullptr, 0, 50, &RunInsideDialog);
-        HMENU bar = GetMenu(window.Handle());
-        SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, menuPlace), 0), 0);
-        EXPECT_EQ(insideDialog, nullptr) << "the dialog did not open";
-        insideDialog = nullptr;
-    }
-
-    TempDir temp_;
-    win32::Win32FileSystem files_;
-    headless::MapEnvironment environment_;
-    headless::FixedClock clock_{{2026, 3, 7}};
-    win32::Win32ProcessLauncher processes_;
-    headless::ScriptedPrompt prompt_;
-    win32::Win32WindowSystem windows_;
-    platform::Platform platform_{files_, environment_, clock_, processes_, prompt_, windows_};
-    app::SharedValues shared_;
-    app::MainWindow logic_{shared_, platform_};
-};
+class Win32CaptionFitTest : public Win32ProgramTest {};
 
 void MoveToDpi(HWND window, unsigned dpi) {
     RECT place;
@@ -298,9 +232,7 @@ void MoveToDpi(HWND window, unsigned dpi) {
 }
 
 TEST_F(Win32CaptionFitTest, EveryCaptionFitsAtEachDpiAndDialogsFollowTheirOpener) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     ExpectScalableFaces(window.Handle());
     // The status panel shows the demo unit. Its paths lie in a long temporary
     // folder, which the path list shows whole only when opened and in its tip;
@@ -342,9 +274,7 @@ TEST_F(Win32CaptionFitTest, EveryCaptionFitsAtEachDpiAndDialogsFollowTheirOpener
 
 TEST_F(Win32CaptionFitTest, ThePathListShowsAHomeDrivesPathsWholeAtEachDpi) {
     environment_.Set("homedrive", "C:");
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     for (const unsigned dpi : kDpis) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi");
         MoveToDpi(window.Handle(), dpi);
@@ -355,9 +285,7 @@ TEST_F(Win32CaptionFitTest, ThePathListShowsAHomeDrivesPathsWholeAtEachDpi) {
 // A message box is laid out by Windows at the system's dpi; the runs at each
 // dpi set Wine's LogPixels before they start.
 TEST_F(Win32CaptionFitTest, AMessageBoxShowsItsWholeText) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    ShowMainWindow();
     const unsigned dpi = win32::DpiOf(nullptr);
     bool seen = false;
     insideBox = [&](HWND box) {
@@ -365,7 +293,8 @@ TEST_F(Win32CaptionFitTest, AMessageBoxShowsItsWholeText) {
         std::vector<Fit> fits{MeasureTitle(box, dpi)};
         for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
-            if (IsWindowVisible(child) && !TextOf(child).empty()) MeasureControl(child, dpi, fits);
+            if (IsWindowVisible(child) && !win32::WindowTextOf(child).empty())
+                MeasureControl(child, dpi, fits);
         }
         ExpectAllFit("message box", fits, dpi);
         PostMessageW(box, WM_COMMAND, IDNO, 0);

@@ -12,35 +12,16 @@
 #include "support/OneFileSet.h"
 #include "support/ProbedFileSystem.h"
 #include "support/TempDir.h"
+#include "support/win32/Win32DataFolderFixture.h"
 #include "unitfiles/DataFolder.h"
 #include "unitfiles/SerialConfigFile.h"
 
 namespace psion::testing {
 namespace {
 
-class Win32FileSystemTest : public ::testing::Test {
+class Win32FileSystemTest : public Win32DataFolderTest {
   protected:
-    Win32FileSystemTest() { std::filesystem::create_directories(temp_.Path() / "kelvo" / "psion"); }
-
-    std::filesystem::path DataFile(const std::string& name) const {
-        return temp_.Path() / "kelvo" / "psion" / name;
-    }
-    std::filesystem::path WriteDataFile(const std::string& name, std::string_view bytes) const {
-        return temp_.Write("kelvo/psion/" + name, bytes);
-    }
-
-    // Every name in the data folder, to see that no temporary file was left behind.
-    std::vector<std::string> DataFolderNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(DataFile("").parent_path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    TempDir temp_;
     std::string systemPath_ = AsSystemPath(temp_.Path());
-    win32::Win32FileSystem files_;
     unitfiles::DataFolder folder_{files_, systemPath_};
 };
 

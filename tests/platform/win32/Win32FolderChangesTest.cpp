@@ -12,6 +12,7 @@
 #include "support/OneFileSet.h"
 #include "support/TempDir.h"
 #include "support/win32/OtherProcess.h"
+#include "support/win32/Win32DataFolderFixture.h"
 
 namespace psion::testing {
 namespace {
@@ -20,32 +21,13 @@ using platform::FileError;
 using platform::FileWriter;
 
 // The changes of one Save: the three unit files of a data folder.
-class Win32FolderChangesTest : public ::testing::Test {
+class Win32FolderChangesTest : public Win32DataFolderTest {
   protected:
-    Win32FolderChangesTest() { std::filesystem::create_directories(Folder()); }
-
-    std::filesystem::path Folder() const { return temp_.Path() / "kelvo" / "psion"; }
-    std::filesystem::path DataFile(const std::string& name) const { return Folder() / name; }
-    void WriteDataFile(const std::string& name, std::string_view bytes) const {
-        temp_.Write("kelvo/psion/" + name, bytes);
-    }
-    std::vector<std::string> Names(const std::filesystem::path& folder) const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::vector<std::string> DataFolderNames() const { return Names(Folder()); }
-
     static platform::ContentWriter Writes(std::string bytes) {
         return [bytes](FileWriter& file) { return file.Write(bytes); };
     }
 
-    TempDir temp_;
     std::string folderPath_ = AsSystemPath(temp_.Path()) + "\\kelvo\\psion";
-    win32::Win32FileSystem files_;
 };
 
 const std::vector<std::string> kUnitFiles = {"autoexec.btf", "r_psion.conf", "s_psion.conf"};
@@ -121,7 +103,7 @@ TEST_F(Win32FolderChangesTest, AFolderMovedDuringTheSetGetsNoneOfIt) {
         // Wine deletes a dropped temporary file by the path it was created at,
         // which the move changed; the next Save in the moved folder sweeps it.
         EXPECT_FALSE(ReplaceFile(files_, AsSystemPath(moved / "autoexec.btf"), "next"));
-        EXPECT_EQ(Names(moved), std::vector<std::string>{"autoexec.btf"});
+        EXPECT_EQ(SortedNames(moved), std::vector<std::string>{"autoexec.btf"});
         std::filesystem::remove_all(moved);
     }
 }

@@ -10,9 +10,8 @@
 
 #include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
-#include "support/OneFileSet.h"
-#include "support/TempDir.h"
 #include "support/win32/OtherProcess.h"
+#include "support/win32/Win32DataFolderFixture.h"
 
 namespace psion::testing {
 namespace {
@@ -41,30 +40,7 @@ TEST(Win32KilledSaveChild, DISABLED_PreparesAndWaitsToBeKilled) {
     });
 }
 
-class Win32KilledSaveTest : public ::testing::Test {
-  protected:
-    Win32KilledSaveTest() { std::filesystem::create_directories(Folder()); }
-
-    std::filesystem::path Folder() const { return temp_.Path() / "kelvo" / "psion"; }
-    std::filesystem::path DataFile(const std::string& name) const { return Folder() / name; }
-    std::filesystem::path WriteDataFile(const std::string& name, std::string_view bytes) const {
-        return temp_.Write("kelvo/psion/" + name, bytes);
-    }
-    std::vector<std::string> DataFolderNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::optional<FileError> Save(const std::string& name, const std::string& bytes) {
-        return ReplaceFile(files_, AsSystemPath(DataFile(name)), bytes);
-    }
-
-    TempDir temp_;
-    win32::Win32FileSystem files_;
-};
+class Win32KilledSaveTest : public Win32DataFolderTest {};
 
 // Killed while preparing: Windows deletes the temporary files as the killed
 // program's handles close, and the lock it held passes on.

@@ -1,43 +1,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 
-#include "platform/win32/Win32FileSystem.h"
 #include "support/NativePlatform.h"
-#include "support/OneFileSet.h"
-#include "support/TempDir.h"
+#include "support/win32/Win32DataFolderFixture.h"
 
 namespace psion::testing {
 namespace {
 
 // What a file had before a Save, and where it pointed.
-class Win32SaveKeepsTest : public ::testing::Test {
-  protected:
-    Win32SaveKeepsTest() { std::filesystem::create_directories(Folder()); }
-
-    std::filesystem::path Folder() const { return temp_.Path() / "kelvo" / "psion"; }
-    std::filesystem::path DataFile(const std::string& name) const { return Folder() / name; }
-    std::filesystem::path WriteDataFile(const std::string& name, std::string_view bytes) const {
-        return temp_.Write("kelvo/psion/" + name, bytes);
-    }
-    std::optional<platform::FileError> Save(const std::string& name, const std::string& bytes) {
-        return ReplaceFile(files_, AsSystemPath(DataFile(name)), bytes);
-    }
-    std::vector<std::string> DataFolderNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    TempDir temp_;
-    win32::Win32FileSystem files_;
-};
+class Win32SaveKeepsTest : public Win32DataFolderTest {};
 
 DWORD LinksOf(const std::filesystem::path& file) {
     HANDLE handle = CreateFileW(file.wstring().c_str(), FILE_READ_ATTRIBUTES,

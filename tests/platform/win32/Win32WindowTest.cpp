@@ -6,39 +6,25 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/SharedValues.h"
-#include "platform/Platform.h"
-#include "platform/headless/FixedClock.h"
-#include "platform/headless/MapEnvironment.h"
-#include "platform/headless/ScriptedPrompt.h"
 #include "platform/win32/Win32Dpi.h"
-#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FormWindow.h"
-#include "platform/win32/Win32ProcessLauncher.h"
 #include "platform/win32/Win32ResourceIds.h"
 #include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32WindowSystem.h"
 #include "setup/SetupForm.h"
 #include "support/NativePlatform.h"
-#include "support/TempDir.h"
+#include "support/win32/Win32ProgramFixture.h"
 
 namespace psion::testing {
 namespace {
 
 using platform::ControlRef;
 
-std::string WindowText(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return win32::FromWide(text);
-}
+std::string WindowText(HWND window) { return win32::FromWide(win32::WindowTextOf(window)); }
 
 // What a screen reader hears of a control through Windows' accessibility layer.
 struct Heard {
@@ -104,45 +90,10 @@ void Paste(HWND edit, const std::string& text) {
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(win32::ToWide(text).c_str()));
 }
 
-// The real Win32 main window on a copy of the demo drive, its home drive.
-class Win32WindowTest : public ::testing::Test {
-  protected:
-    Win32WindowTest() {
-        // The windows annotate their fields for screen readers through COM, as the program does.
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        std::filesystem::copy(std::filesystem::path(PSION_EXAMPLES_DIR) / "demo-drive",
-                              temp_.Path(), std::filesystem::copy_options::recursive);
-        environment_.Set("homedrive", AsSystemPath(temp_.Path()));
-    }
-    ~Win32WindowTest() override {
-        // Closing the main window posts the end of the program; it must not reach the next test.
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        CoUninitialize();
-    }
-
-    // Opens the setup dialog from the main window's menu and runs inside
-    // while it is open; inside must close it.
-    void WhileSetupIsOpen(win32::Win32FormWindow& window,
-                          std::function<void(win32::Win32FormWindow& dialog)> inside);
-
-    TempDir temp_;
-    win32::Win32FileSystem files_;
-    headless::MapEnvironment environment_;
-    headless::FixedClock clock_{{2026, 3, 7}};
-    win32::Win32ProcessLauncher processes_;
-    headless::ScriptedPrompt prompt_;
-    win32::Win32WindowSystem windows_;
-    platform::Platform platform_{files_, environment_, clock_, processes_, prompt_, windows_};
-    app::SharedValues shared_;
-    app::MainWindow logic_{shared_, platform_};
-};
+class Win32WindowTest : public Win32ProgramTest {};
 
 TEST_F(Win32WindowTest, BuildsTheMainWindowFromItsDescriptionAndLoadsIt) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
 
     // Selecting the path list's entry at start-up ran the path choice.
     HWND paths = window.Control({"Combo1", -1});
@@ -171,9 +122,7 @@ TEST_F(Win32WindowTest, BuildsTheMainWindowFromItsDescriptionAndLoadsIt) {
 }
 
 TEST_F(Win32WindowTest, ForwardsTheControlsEventsToTheLogic) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
 
     // Tab moves on in tab order, from Send to Receive.
     MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
@@ -216,32 +165,18 @@ TEST_F(Win32WindowTest, GreysTheMenuEntriesTheLogicDisables) {
     EXPECT_FALSE(greyed(1));
 }
 
-// Runs once the dialog's own message loop is going: checks the opener is
-// disabled meanwhile, then presses the dialog's "Exit".
-win32::Win32FormWindow* openerOfDialog = nullptr;
-bool openerEnabledWhileDialogShown = true;
-std::string dialogName;
-
-void CALLBACK PressExitOfDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
-    if (dialog == nullptr || dialog == openerOfDialog) return;
-    openerEnabledWhileDialogShown = IsWindowEnabled(openerOfDialog->Handle()) != FALSE;
-    dialogName = WindowText(dialog->Control({"Command1", -1}));
-    SendMessageW(dialog->Control({"Command1", -1}), BM_CLICK, 0, 0);
-}
-
 TEST_F(Win32WindowTest, ContactUsRunsTheContactDialogModallyUntilItsExit) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
-    openerOfDialog = &window;
-    SetTimer(nullptr, 0, 50, &PressExitOfDialog);
+    win32::Win32FormWindow& window = ShowMainWindow();
+    bool openerEnabledWhileDialogShown = true;
+    std::string dialogName;
 
     // "Contact Us" is a top-level menu command; its handler returns once the dialog has closed.
-    HMENU bar = GetMenu(window.Handle());
-    ASSERT_EQ(GetMenuItemCount(bar), 3);
-    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, 2), 0), 0);
+    ASSERT_EQ(GetMenuItemCount(GetMenu(window.Handle())), 3);
+    WhileDialogIsOpen(window, 2, [&](win32::Win32FormWindow& dialog) {
+        openerEnabledWhileDialogShown = IsWindowEnabled(window.Handle()) != FALSE;
+        dialogName = WindowText(dialog.Control({"Command1", -1}));
+        SendMessageW(dialog.Control({"Command1", -1}), BM_CLICK, 0, 0);
+    });
 
     EXPECT_EQ(dialogName, "Exit");
     EXPECT_FALSE(openerEnabledWhileDialogShown);
@@ -249,34 +184,11 @@ TEST_F(Win32WindowTest, ContactUsRunsTheContactDialogModallyUntilItsExit) {
     EXPECT_EQ(win32::Win32FormWindow::Topmost(), &window);
 }
 
-std::function<void(win32::Win32FormWindow&)> insideSetup;
-win32::Win32FormWindow* setupOpener = nullptr;
-
-void CALLBACK RunInsideSetup(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    win32::Win32FormWindow* dialog = win32::Win32FormWindow::Topmost();
-    if (dialog == nullptr || dialog == setupOpener) return;
-    std::exchange(insideSetup, nullptr)(*dialog);
-}
-
-void Win32WindowTest::WhileSetupIsOpen(win32::Win32FormWindow& window,
-                                       std::function<void(win32::Win32FormWindow& dialog)> inside) {
-    setupOpener = &window;
-    insideSetup = std::move(inside);
-    SetTimer(nullptr, 0, 50, &RunInsideSetup);
-    HMENU bar = GetMenu(window.Handle());
-    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(bar, 1), 0), 0);
-    EXPECT_EQ(insideSetup, nullptr) << "the setup dialog did not open";
-    insideSetup = nullptr;
-}
-
 // A caption stands just before its field, where Windows looks for a field's
 // name; the field is named as the form table says where Windows takes
 // annotations, and never by what it holds.
 TEST_F(Win32WindowTest, NamesEachFieldByItsCaptionAndNeverByTheSetupCode) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     const bool annotated = AnnotationsTaken();
     const std::pair<const char*, const char*> mainCaptions[] = {{"lbltype", "lbltype1"},
                                                                 {"lbldest", "lblDest1"},
@@ -302,7 +214,7 @@ TEST_F(Win32WindowTest, NamesEachFieldByItsCaptionAndNeverByTheSetupCode) {
     std::vector<Heard> everything;
     std::vector<std::string> tabChain;
     long dialogRole = 0;
-    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+    WhileDialogIsOpen(window, 1, [&](win32::Win32FormWindow& dialog) {
         const char* const fieldNames[] = {"cboType", "cboDest", "cboPort", "Text1", "Text2"};
         for (const char* name : fieldNames) {
             HWND before = GetWindow(dialog.Control({name, -1}), GW_HWNDPREV);
@@ -359,11 +271,9 @@ TEST_F(Win32WindowTest, NamesEachFieldByItsCaptionAndNeverByTheSetupCode) {
 }
 
 TEST_F(Win32WindowTest, CodeBoxesTakeTextOfAnyLength) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     std::string pasted;
-    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+    WhileDialogIsOpen(window, 1, [&](win32::Win32FormWindow& dialog) {
         Paste(dialog.Control({"Text1", -1}), std::string(40000, 'K'));
         pasted = dialog.Text({"Text1", -1});
         SendMessageW(dialog.Control({"Command2", -1}), BM_CLICK, 0, 0);
@@ -380,9 +290,7 @@ bool QuitPosted() {
 
 // Windows asks before the user's session ends, then ends it or not.
 TEST_F(Win32WindowTest, TheEndOfTheSessionClosesTheProgramAsExitDoes) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
 
     EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, 0);  // another program refused
@@ -395,11 +303,9 @@ TEST_F(Win32WindowTest, TheEndOfTheSessionClosesTheProgramAsExitDoes) {
 }
 
 TEST_F(Win32WindowTest, TheEndOfTheSessionAlsoClosesAnOpenDialog) {
-    win32::Win32FormWindow window(logic_, win32::Win32FormWindow::Kind::Main);
-    logic_.Load(window);
-    window.Show();
+    win32::Win32FormWindow& window = ShowMainWindow();
     bool dialogClosed = false;
-    WhileSetupIsOpen(window, [&](win32::Win32FormWindow& dialog) {
+    WhileDialogIsOpen(window, 1, [&](win32::Win32FormWindow& dialog) {
         EXPECT_EQ(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
         // Windows sends it to every top-level window; the dialog's alone ends nothing.
         SendMessageW(dialog.Handle(), WM_ENDSESSION, TRUE, 0);

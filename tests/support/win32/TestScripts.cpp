@@ -3,7 +3,6 @@
 
 #include <fstream>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/Win32Text.h"
@@ -81,15 +80,6 @@ std::vector<std::string> ReadLines(const std::filesystem::path& file) {
         lines.push_back(line);
     }
     return lines;
-}
-
-bool WaitForFile(const std::filesystem::path& file, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!std::filesystem::exists(file)) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 }  // namespace psion::testing

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/wine/VirtualDisplay.h"
 #include "platform/posix/wine/WineUnitFixture.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/VirtualDisplay.h"
 
 namespace psion::testing {
 namespace {

@@ -16,11 +16,11 @@
 #include "platform/posix/PosixProcessLauncher.h"
 #include "platform/posix/ScopedEnv.h"
 #include "platform/posix/wine/TestWinePrefix.h"
-#include "platform/posix/wine/VirtualDisplay.h"
 #include "support/ChildProcess.h"
 #include "support/ScopedWorkingFolder.h"
 #include "support/TempDir.h"
 #include "support/TestScripts.h"
+#include "support/VirtualDisplay.h"
 #include "transfer/ScriptLauncher.h"
 
 namespace psion::testing {

@@ -1,4 +1,4 @@
-#include "platform/win32/Win32FileStreams.h"
+#include "platform/win32/Win32HandleFiles.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/posix/wine/VirtualDisplay.h"
+#include "support/VirtualDisplay.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -212,6 +212,35 @@ TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserM
 }
 #endif
 
+// A serial file follows the unit batch file's rule for links: one that the
+// Save will not write through is refused with a message, never passed over.
+TEST_F(SetupDialogFailure, ASerialFileThatIsALinkTheSaveWillNotWriteThroughIsRefused) {
+    const auto target = h.temp.Write("elsewhere.conf", std::string(kOldSend));
+    const auto link = h.folder / "s_psion.conf";
+    std::filesystem::remove(link);
+#ifdef _WIN32
+    ASSERT_TRUE(MakeHostLink(target, link));
+    // Wine shows a link made here as the file it leads to.
+    constexpr std::string_view kRefused =
+        "Leads to another file, through a link or a folder moved meanwhile, so it is not written";
+#else
+    if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to plant another user's link";
+    std::filesystem::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), NobodyUser(), static_cast<gid_t>(-1)), 0);
+    constexpr std::string_view kRefused =
+        "A link whose owner does not own its target is not written through";
+#endif
+    Save();
+
+    ExpectFailureMessage("s_psion.conf", kRefused, "No file has been changed.");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(ReadBytes(target), kOldSend);
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    h.temp.Write("elsewhere.conf", "still linked");
+    EXPECT_EQ(h.Read("s_psion.conf"), "still linked") << "the link is still there";
+}
+
 #ifndef _WIN32
 // A file with a second name is rewritten in place; past a file-size limit
 // neither its new bytes nor its old ones can be written whole, so the Save

@@ -267,6 +267,7 @@ TEST_F(SetupDialogFailure, ARewriteInPlaceWhoseOldBytesCannotBePutBackNamesTheFi
 #ifdef _WIN32
 struct HeldFile {
     const char* name;
+    DWORD share;  // what the other program lets others do with the file meanwhile
     std::chrono::seconds held;
     bool saved;  // whether the Save completes once the other program lets go
 
@@ -278,12 +279,14 @@ struct HeldFile {
 class SetupDialogHeldFile : public SetupDialogFailure,
                             public ::testing::WithParamInterface<HeldFile> {};
 
-// Another program, as a virus scanner does, holds the unit batch file open
-// without sharing it. The Save waits for it a while, with the busy pointer.
+// Another program, as a virus scanner does, holds the unit batch file open:
+// without sharing it, which stops the Save from preparing it, or sharing all
+// but its deletion, which stops it from being replaced once prepared. The
+// Save waits for it a while, with the busy pointer.
 TEST_P(SetupDialogHeldFile, TheSaveWaitsAWhileThenNamesTheFile) {
     const HeldFile& held = GetParam();
     const auto file = h.folder / "autoexec.btf";
-    ProcessHoldingFile holder(file, 0);
+    ProcessHoldingFile holder(file, held.share);
     ASSERT_TRUE(holder.Started());
     std::thread lettingGo([&] {
         std::this_thread::sleep_for(held.held);
@@ -313,12 +316,18 @@ TEST_P(SetupDialogHeldFile, TheSaveWaitsAWhileThenNamesTheFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(, SetupDialogHeldFile,
-                         ::testing::Values(HeldFile{"ForTwoSecondsIsSavedOnceLetGo",
-                                                    std::chrono::seconds(2), true},
-                                           HeldFile{"ForTwentySecondsIsNamedAndNothingChanges",
-                                                    std::chrono::seconds(20), false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+constexpr DWORD kAllButDeletion = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+INSTANTIATE_TEST_SUITE_P(
+    , SetupDialogHeldFile,
+    ::testing::Values(HeldFile{"ForTwoSecondsIsSavedOnceLetGo", 0, std::chrono::seconds(2), true},
+                      HeldFile{"ForTwentySecondsIsNamedAndNothingChanges", 0,
+                               std::chrono::seconds(20), false},
+                      HeldFile{"AgainstReplacingForTwoSecondsIsSavedOnceLetGo", kAllButDeletion,
+                               std::chrono::seconds(2), true},
+                      HeldFile{"AgainstReplacingForTwentySecondsIsNamedAndNothingChanges",
+                               kAllButDeletion, std::chrono::seconds(20), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 #endif
 
 #ifndef _WIN32

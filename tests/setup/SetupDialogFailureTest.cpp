@@ -18,6 +18,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/Win32Text.h"
 #include "support/win32/OtherProcess.h"
 #else
 #include "platform/posix/ProcessStartup.h"
@@ -191,26 +192,37 @@ TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileChangesNothingAndThePro
         << "no temporary file is left";
 }
 
-#ifndef _WIN32
+// Besides the system's reason: who may change that.
+#ifdef _WIN32
+// Windows refuses a read-only file in the words it has for a standard user
+// under Program Files.
+TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedWithWhoMayGrantIt) {
+    const auto file = (h.folder / "autoexec.btf").wstring();
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    Save();
+    ExpectFailureMessage("autoexec.btf", win32::ErrorText(ERROR_ACCESS_DENIED),
+                         kNoRightsAndNothingChanged);
+    ExpectDialogKeptAsItWas();
+    EXPECT_NE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // lets the folder be removed
+#else
 TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserMayWrite) {
     if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to act as the user nobody";
     std::filesystem::permissions(h.folder, std::filesystem::perms::all);
     const auto outcome = RunInChild([&] {
         if (!BecomeNobody()) return 2;
         Save();
-        // Besides the system's reason: who may change that.
         ExpectFailureMessage("autoexec.btf", "Permission denied", kNoRightsAndNothingChanged);
         ExpectDialogKeptAsItWas();
         return ::testing::Test::HasFailure() ? 1 : 0;
     });
     ASSERT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
-
+#endif
     EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
     EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
-#endif
 
 // A serial file follows the unit batch file's rule for links: one that the
 // Save will not write through is refused with a message, never passed over.

@@ -276,6 +276,22 @@ TEST_F(SetupDialogFailure, ARewriteInPlaceWhoseOldBytesCannotBePutBackNamesTheFi
 }
 #endif
 
+// Windows may leave a failed replacement's original under the name it was
+// moved aside to: the box says where, and the status panel is read again.
+TEST_F(SetupDialogFailure, AnOriginalLeftAsideIsNamedWhereItLies) {
+    h.files.FailLeavingTheOriginalAside("s_psion.conf", h.folder);
+    Save();
+
+    const std::string aside = (h.folder / "~s_psion.conf.aside").string();
+    ExpectFailureMessage("s_psion.conf", kLockedFile,
+                         "Already rewritten: autoexec.btf\r\ns_psion.conf is missing: its old "
+                         "content now lies under " +
+                             aside + ".");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(ReadBytes(aside), kOldSend);
+    EXPECT_EQ(h.refreshes, std::vector<std::size_t>{2});
+}
+
 #ifdef _WIN32
 struct HeldFile {
     const char* name;

@@ -39,7 +39,9 @@ class FolderChanges {
   public:
     virtual ~FolderChanges() = default;
 
-    // True when a regular file of that name is in the folder.
+    // True when the name leads to a regular file, through a link if it is one,
+    // as FileSystem::IsFile sees it; whether the link is written through is
+    // for Prepare to say.
     virtual bool IsFile(std::string_view fileName) const = 0;
 
     // Opens a file of the folder for reading, as FileSystem::OpenForReading does.

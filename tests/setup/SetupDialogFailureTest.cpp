@@ -18,6 +18,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/Win32Text.h"
 #include "support/win32/OtherProcess.h"
 #else
 #include "platform/posix/ProcessStartup.h"
@@ -191,26 +192,66 @@ TEST_F(SetupDialogFailure, RunningOutOfMemoryReadingAFileChangesNothingAndThePro
         << "no temporary file is left";
 }
 
-#ifndef _WIN32
+// Besides the system's reason: who may change that.
+#ifdef _WIN32
+// Windows refuses a read-only file in the words it has for a standard user
+// under Program Files.
+TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedWithWhoMayGrantIt) {
+    const auto file = (h.folder / "autoexec.btf").wstring();
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    Save();
+    ExpectFailureMessage("autoexec.btf", win32::ErrorText(ERROR_ACCESS_DENIED),
+                         kNoRightsAndNothingChanged);
+    ExpectDialogKeptAsItWas();
+    EXPECT_NE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // lets the folder be removed
+#else
 TEST_F(SetupDialogFailure, AFileTheUserMayNotWriteIsRefusedEvenInAFolderTheUserMayWrite) {
     if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to act as the user nobody";
     std::filesystem::permissions(h.folder, std::filesystem::perms::all);
     const auto outcome = RunInChild([&] {
         if (!BecomeNobody()) return 2;
         Save();
-        // Besides the system's reason: who may change that.
         ExpectFailureMessage("autoexec.btf", "Permission denied", kNoRightsAndNothingChanged);
         ExpectDialogKeptAsItWas();
         return ::testing::Test::HasFailure() ? 1 : 0;
     });
     ASSERT_TRUE(outcome.finished && outcome.exitCode == 0) << outcome.Describe();
-
+#endif
     EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
     EXPECT_EQ(h.Read("s_psion.conf"), kOldSend);
     EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
+
+// A serial file follows the unit batch file's rule for links: one that the
+// Save will not write through is refused with a message, never passed over.
+TEST_F(SetupDialogFailure, ASerialFileThatIsALinkTheSaveWillNotWriteThroughIsRefused) {
+    const auto target = h.temp.Write("elsewhere.conf", std::string(kOldSend));
+    const auto link = h.folder / "s_psion.conf";
+    std::filesystem::remove(link);
+#ifdef _WIN32
+    ASSERT_TRUE(MakeHostLink(target, link));
+    // Wine shows a link made here as the file it leads to.
+    constexpr std::string_view kRefused =
+        "Leads to another file, through a link or a folder moved meanwhile, so it is not written";
+#else
+    if (!CanSwitchUser()) GTEST_SKIP() << "needs root, to plant another user's link";
+    std::filesystem::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), NobodyUser(), static_cast<gid_t>(-1)), 0);
+    constexpr std::string_view kRefused =
+        "A link whose owner does not own its target is not written through";
 #endif
+    Save();
+
+    ExpectFailureMessage("s_psion.conf", kRefused, "No file has been changed.");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(ReadBytes(target), kOldSend);
+    EXPECT_EQ(h.Read("autoexec.btf"), kOldBatch);
+    EXPECT_EQ(h.Read("r_psion.conf"), kOldReceive);
+    h.temp.Write("elsewhere.conf", "still linked");
+    EXPECT_EQ(h.Read("s_psion.conf"), "still linked") << "the link is still there";
+}
 
 #ifndef _WIN32
 // A file with a second name is rewritten in place; past a file-size limit
@@ -235,9 +276,26 @@ TEST_F(SetupDialogFailure, ARewriteInPlaceWhoseOldBytesCannotBePutBackNamesTheFi
 }
 #endif
 
+// Windows may leave a failed replacement's original under the name it was
+// moved aside to: the box says where, and the status panel is read again.
+TEST_F(SetupDialogFailure, AnOriginalLeftAsideIsNamedWhereItLies) {
+    h.files.FailLeavingTheOriginalAside("s_psion.conf", h.folder);
+    Save();
+
+    const std::string aside = (h.folder / "~s_psion.conf.aside").string();
+    ExpectFailureMessage("s_psion.conf", kLockedFile,
+                         "Already rewritten: autoexec.btf\r\ns_psion.conf is missing: its old "
+                         "content now lies under " +
+                             aside + ".");
+    ExpectDialogKeptAsItWas();
+    EXPECT_EQ(ReadBytes(aside), kOldSend);
+    EXPECT_EQ(h.refreshes, std::vector<std::size_t>{2});
+}
+
 #ifdef _WIN32
 struct HeldFile {
     const char* name;
+    DWORD share;  // what the other program lets others do with the file meanwhile
     std::chrono::seconds held;
     bool saved;  // whether the Save completes once the other program lets go
 
@@ -249,12 +307,14 @@ struct HeldFile {
 class SetupDialogHeldFile : public SetupDialogFailure,
                             public ::testing::WithParamInterface<HeldFile> {};
 
-// Another program, as a virus scanner does, holds the unit batch file open
-// without sharing it. The Save waits for it a while, with the busy pointer.
+// Another program, as a virus scanner does, holds the unit batch file open:
+// without sharing it, which stops the Save from preparing it, or sharing all
+// but its deletion, which stops it from being replaced once prepared. The
+// Save waits for it a while, with the busy pointer.
 TEST_P(SetupDialogHeldFile, TheSaveWaitsAWhileThenNamesTheFile) {
     const HeldFile& held = GetParam();
     const auto file = h.folder / "autoexec.btf";
-    ProcessHoldingFile holder(file, 0);
+    ProcessHoldingFile holder(file, held.share);
     ASSERT_TRUE(holder.Started());
     std::thread lettingGo([&] {
         std::this_thread::sleep_for(held.held);
@@ -284,12 +344,18 @@ TEST_P(SetupDialogHeldFile, TheSaveWaitsAWhileThenNamesTheFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.folder), {}), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(, SetupDialogHeldFile,
-                         ::testing::Values(HeldFile{"ForTwoSecondsIsSavedOnceLetGo",
-                                                    std::chrono::seconds(2), true},
-                                           HeldFile{"ForTwentySecondsIsNamedAndNothingChanges",
-                                                    std::chrono::seconds(20), false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+constexpr DWORD kAllButDeletion = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+INSTANTIATE_TEST_SUITE_P(
+    , SetupDialogHeldFile,
+    ::testing::Values(HeldFile{"ForTwoSecondsIsSavedOnceLetGo", 0, std::chrono::seconds(2), true},
+                      HeldFile{"ForTwentySecondsIsNamedAndNothingChanges", 0,
+                               std::chrono::seconds(20), false},
+                      HeldFile{"AgainstReplacingForTwoSecondsIsSavedOnceLetGo", kAllButDeletion,
+                               std::chrono::seconds(2), true},
+                      HeldFile{"AgainstReplacingForTwentySecondsIsNamedAndNothingChanges",
+                               kAllButDeletion, std::chrono::seconds(20), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 #endif
 
 #ifndef _WIN32

@@ -35,11 +35,13 @@ class FaultyFolderChanges : public platform::FolderChanges {
     FaultyFolderChanges(std::unique_ptr<platform::FolderChanges> real,
                         std::optional<std::pair<std::string, WriteFault>> failing,
                         std::optional<std::string> outOfMemory,
-                        std::function<std::shared_ptr<void>()> whilePuttingInPlace)
+                        std::function<std::shared_ptr<void>()> whilePuttingInPlace,
+                        std::optional<std::filesystem::path> asideIn)
         : real_(std::move(real)),
           failing_(std::move(failing)),
           outOfMemory_(std::move(outOfMemory)),
-          whilePuttingInPlace_(std::move(whilePuttingInPlace)) {}
+          whilePuttingInPlace_(std::move(whilePuttingInPlace)),
+          asideIn_(std::move(asideIn)) {}
 
     bool IsFile(std::string_view name) const override { return real_->IsFile(name); }
     platform::OpenedFile OpenForReading(std::string_view name) const override {
@@ -67,6 +69,11 @@ class FaultyFolderChanges : public platform::FolderChanges {
         auto placed = real_->PutInPlace();
         if (!placed.error && failedInPlace_) {
             placed.error = platform::FileError{*failedInPlace_, kLockedFile};
+            if (asideIn_) {
+                const auto aside = *asideIn_ / ("~" + *failedInPlace_ + ".aside");
+                std::filesystem::rename(*asideIn_ / *failedInPlace_, aside);
+                placed.damaged.push_back({*failedInPlace_, aside.string()});
+            }
         }
         return placed;
     }
@@ -76,6 +83,7 @@ class FaultyFolderChanges : public platform::FolderChanges {
     std::optional<std::pair<std::string, WriteFault>> failing_;
     std::optional<std::string> outOfMemory_;
     std::function<std::shared_ptr<void>()> whilePuttingInPlace_;
+    std::optional<std::filesystem::path> asideIn_;
     std::optional<std::string> failedInPlace_;
 };
 
@@ -90,6 +98,12 @@ class FaultyFileSystem : public ForwardingFileSystem {
         failing_ = std::make_pair(std::move(fileName), when);
     }
     void RunOutOfMemoryReading(std::string fileName) { outOfMemory_ = std::move(fileName); }
+    // As FailWritesTo while putting in place, with the original moved aside in
+    // its folder and left there, as Windows may leave a failed replacement.
+    void FailLeavingTheOriginalAside(std::string fileName, std::filesystem::path folder) {
+        FailWritesTo(std::move(fileName), WriteFault::WhilePuttingInPlace);
+        asideIn_ = std::move(folder);
+    }
 
     // Called each time a set of changes begins, before the folder is held.
     std::function<void()> beforeBegin;
@@ -102,7 +116,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
         auto begun = ForwardingFileSystem::BeginChanges(folderPath);
         if (begun.changes) {
             begun.changes = std::make_unique<FaultyFolderChanges>(
-                std::move(begun.changes), failing_, outOfMemory_, whilePuttingInPlace);
+                std::move(begun.changes), failing_, outOfMemory_, whilePuttingInPlace, asideIn_);
         }
         return begun;
     }
@@ -110,6 +124,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
   private:
     std::optional<std::pair<std::string, WriteFault>> failing_;
     std::optional<std::string> outOfMemory_;
+    std::optional<std::filesystem::path> asideIn_;
 };
 
 // 7 March 2026; its code, worked out by hand in SetupCodeTest.cpp.

@@ -4,12 +4,13 @@
 
 namespace psion::win32 {
 
-DWORD FinalPathOf(HANDLE handle, std::wstring& path) {
+namespace {
+
+DWORD FinalPathOf(HANDLE handle, DWORD flags, std::wstring& path) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD length =
-            GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const DWORD length = GetFinalPathNameByHandleW(
+            handle, buffer.data(), static_cast<DWORD>(buffer.size()), flags | VOLUME_NAME_DOS);
         if (length == 0) return GetLastError();
         if (length < buffer.size()) {
             path.assign(buffer.data(), length);
@@ -17,6 +18,17 @@ DWORD FinalPathOf(HANDLE handle, std::wstring& path) {
         }
         buffer.resize(length + 1);
     }
+}
+
+}  // namespace
+
+DWORD FinalPathOf(HANDLE handle, std::wstring& path) {
+    // A share whose parent folders the user may not list, or a volume the mount
+    // manager does not know (a RAM disk), has no normalized name; the name it
+    // was opened by still passes the same folder and name checks.
+    const DWORD error = FinalPathOf(handle, FILE_NAME_NORMALIZED, path);
+    if (error == 0) return 0;
+    return FinalPathOf(handle, FILE_NAME_OPENED, path) == 0 ? 0 : error;
 }
 
 DWORD OpenFolder(const std::wstring& path, OpenedFolder& folder) {

@@ -212,12 +212,8 @@ bool Win32FolderChanges::IsFile(std::string_view fileName) const {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return false;
-    }
-    std::wstring final;
-    return win32::FinalPathOf(file.Get(), final) == 0 && LiesDirectlyIn(final, folder_.finalPath);
+    return file.IsValid() && GetFileInformationByHandle(file.Get(), &information) &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 platform::OpenedFile Win32FolderChanges::OpenForReading(std::string_view fileName) const {

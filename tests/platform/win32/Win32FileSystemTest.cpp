@@ -102,25 +102,6 @@ TEST_F(Win32FileSystemTest, FailedCreateInAMissingFolderLeavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "kelvo" / "missing"));
 }
 
-TEST_F(Win32FileSystemTest, RefusesAReadOnlyFileInTheSystemsWordsAndLeavesIt) {
-    const std::string original = "serial1=directserial port:COM1\r\n";
-    const auto file = WriteDataFile("r_psion.conf", original);
-    ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
-
-    const auto error = ReplaceFile(files_, folder_.DataFilePath("r_psion.conf"),
-                                   "serial1=directserial port:COM2\r\n");
-
-    // The words of an in-place write refused by Windows.
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->path, folder_.DataFilePath("r_psion.conf"));
-    EXPECT_EQ(error->reason, win32::ErrorText(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(ReadBytes(file), original);
-    const DWORD attributes = GetFileAttributesW(file.wstring().c_str());
-    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(DataFolderNames(), std::vector<std::string>{"r_psion.conf"});
-    SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);  // lets TempDir remove it
-}
-
 TEST_F(Win32FileSystemTest, KeepsTheHiddenAttributeOfAReplacedFile) {
     const auto file = WriteDataFile("s_psion.conf", "old\r\n");
     ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));

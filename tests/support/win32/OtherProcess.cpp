@@ -1,5 +1,6 @@
 #include "support/win32/OtherProcess.h"
 
+#include <cstring>
 #include <vector>
 
 namespace psion::testing {
@@ -69,5 +70,35 @@ bool ChildTestProgram::WaitForFile(const std::filesystem::path& file) const {
 }
 
 void ChildTestProgram::Kill() { KillProcess(process_); }
+
+bool MakeHostLink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) return false;
+    const auto quoted = [&](const std::filesystem::path& path) {
+        char* name = unixName(path.wstring().c_str());
+        if (name == nullptr) return std::wstring();
+        std::wstring wide(name, name + std::strlen(name));
+        HeapFree(GetProcessHeap(), 0, name);
+        return L"\"" + wide + L"\"";
+    };
+    // Wine starts a program of the host, but cannot wait for it to end.
+    std::wstring commandLine = L"Z:\\bin\\ln -s " + quoted(target) + L" " + quoted(link);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 500; ++wait) {
+        if (GetFileAttributesW(link.wstring().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(10);
+    }
+    return false;
+}
 
 }  // namespace psion::testing

@@ -45,4 +45,9 @@ class ChildTestProgram {
     HANDLE process_ = nullptr;
 };
 
+// Makes link a symbolic link to target as the machine that runs Wine makes
+// one, which Wine shows as the file it leads to; Wine makes none itself.
+// False when this runs on Windows or the link did not appear.
+bool MakeHostLink(const std::filesystem::path& target, const std::filesystem::path& link);
+
 }  // namespace psion::testing

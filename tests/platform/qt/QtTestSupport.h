@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "CaptionMeasure.h"
 #include "platform/FormDescription.h"
 #include "platform/qt/FormWidget.h"
 
@@ -203,66 +204,11 @@ Widget* FindControl(const QWidget& window, const platform::ControlRef& control) 
     return window.findChild<Widget*>(qt::ControlObjectName(control));
 }
 
-// Why a control's caption would be cut off, or empty text when it shows in
-// full. A button shows its caption over as many lines as it needs; the lines
-// must fit the room the style leaves inside the button's frame.
-inline QString ClippingOf(const QWidget& widget) {
-    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
-        const QFontMetrics metrics(label->font());
-        const QRect needed =
-            metrics.boundingRect(QRect(0, 0, 10000, 10000), int(label->alignment()), label->text());
-        if (needed.width() > label->contentsRect().width() ||
-            needed.height() > label->contentsRect().height()) {
-            return QStringLiteral("label %1 needs %2x%3 but has %4x%5")
-                .arg(label->objectName())
-                .arg(needed.width())
-                .arg(needed.height())
-                .arg(label->contentsRect().width())
-                .arg(label->contentsRect().height());
-        }
-        return {};
-    }
-    if (const auto* button = qobject_cast<const QPushButton*>(&widget)) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.rect = button->rect();
-        const QRect room =
-            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        const QFontMetrics metrics(button->font());
-        const QStringList lines = Lines(button->text());
-        for (const QString& line : lines) {
-            if (metrics.horizontalAdvance(line) > room.width()) {
-                return QStringLiteral("button %1: line \"%2\" needs %3 but has %4")
-                    .arg(button->objectName(), line)
-                    .arg(metrics.horizontalAdvance(line))
-                    .arg(room.width());
-            }
-        }
-        const int height = metrics.height() + (lines.size() - 1) * metrics.lineSpacing();
-        if (height > room.height()) {
-            return QStringLiteral("button %1: %2 lines need %3 but have %4")
-                .arg(button->objectName())
-                .arg(lines.size())
-                .arg(height)
-                .arg(room.height());
-        }
-        return {};
-    }
-    if (widget.sizeHint().width() > widget.width() ||
-        widget.sizeHint().height() > widget.height()) {
-        return QStringLiteral("%1 needs %2x%3 but has %4x%5")
-            .arg(widget.objectName())
-            .arg(widget.sizeHint().width())
-            .arg(widget.sizeHint().height())
-            .arg(widget.width())
-            .arg(widget.height());
-    }
-    return {};
-}
-
-// Every caption of a form that would be cut off; empty when all show in full.
+// Every caption of a form that would be cut off, with its measure; empty when
+// all show in full. Its lists' entries are measured by MeasureCaptions.
 inline QStringList ClippedCaptions(const QWidget& window, const platform::FormDescription& form) {
     QStringList clipped;
+    std::vector<CaptionFit> fits;
     for (const platform::ControlDescription& control : form.controls) {
         if (control.kind == platform::ControlKind::DropDownList ||
             control.kind == platform::ControlKind::TextBox) {
@@ -271,12 +217,11 @@ inline QStringList ClippedCaptions(const QWidget& window, const platform::FormDe
         QWidget* widget = FindControl(window, control.id);
         if (widget == nullptr) {
             clipped.append(QStringLiteral("missing control ") + qt::ControlObjectName(control.id));
-            continue;
+        } else if (!MeasureCaption(*widget, fits)) {
+            clipped.append(QStringLiteral("no caption to measure in ") + widget->objectName());
         }
-        const QString why = ClippingOf(*widget);
-        if (!why.isEmpty()) clipped.append(why);
     }
-    return clipped;
+    return clipped + CutOff(fits);
 }
 
 inline QString ExpectedFamily(const std::string& face) {

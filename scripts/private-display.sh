@@ -1,7 +1,7 @@
 # Sourced by the demo scripts: when there is no display, starts a private virtual X
 # server (Xvfb, which picks a free display number itself), points DISPLAY at it and says
 # how to look at it. stop_private_display ends it again; call it when the program ends.
-# Needs neither xvfb-run nor xauth.
+# Needs neither xvfb-run nor xauth. PSION_DISPLAY_SCREEN sets its size (1024x768x24 unless set).
 
 private_display_pid=""
 
@@ -10,7 +10,7 @@ start_private_display() {
     local number_file
     number_file=$(mktemp "${TMPDIR:-/tmp}/psion-display.XXXXXX")
     # Listening on Linux's abstract socket only, it leaves no socket file behind in /tmp.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolisten unix 3>"$number_file" \
+    Xvfb -displayfd 3 -screen 0 "${PSION_DISPLAY_SCREEN:-1024x768x24}" -nolisten tcp -nolisten unix 3>"$number_file" \
         >/dev/null 2>&1 &
     private_display_pid=$!
     for _ in $(seq 100); do

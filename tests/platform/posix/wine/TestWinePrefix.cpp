@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -98,14 +99,27 @@ TwinWinePrefix::~TwinWinePrefix() {
 
 bool TwinWinePrefix::Run(const std::string& command) const {
     const std::string line = "WINEPREFIX=" + Quoted(path_.string()) +
-                             " WINEDEBUG=-all; export WINEPREFIX WINEDEBUG; " + command +
-                             " >/dev/null 2>&1 </dev/null";
+                             " WINEDEBUG=-all; export WINEPREFIX WINEDEBUG; { " + command +
+                             "; } >/dev/null 2>&1 </dev/null";
     return std::system(line.c_str()) == 0;
 }
 
 bool TwinWinePrefix::MapComPort(const std::string& port, const std::string& device) const {
-    return Run("wine reg add 'HKLM\\Software\\Wine\\Ports' /v " + port + " /t REG_SZ /d " +
-               Quoted(device) + " /f && { wineserver -k || true; }");
+    std::string link = port;
+    for (char& c : link) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // The README's steps, then its check: a Wine program run once, and the
+    // link read. Once, in a CI run, the link still led to /dev/ttyS0 after
+    // them, for a reason not found; the README tells a user to map the port
+    // again then, and this does the same.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!Run("wine reg add 'HKLM\\Software\\Wine\\Ports' /v " + port + " /t REG_SZ /d " +
+                 Quoted(device) + " /f && { wineserver -k || true; } && wine cmd /c exit")) {
+            return false;
+        }
+        std::error_code error;
+        if (fs::read_symlink(path_ / "dosdevices" / link, error) == device) return true;
+    }
+    return false;
 }
 
 // A wineserver is told apart by the prefix the launcher gave it in its environment.

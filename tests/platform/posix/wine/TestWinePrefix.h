@@ -29,7 +29,8 @@ class TwinWinePrefix {
     bool Run(const std::string& command) const;
 
     // Maps the COM port to that device as the README says: Wine's Ports
-    // value, then its server ended, so the next start makes the link.
+    // value, its server ended, and a Wine start that shows the link made;
+    // false when the link never leads to the device.
     bool MapComPort(const std::string& port, const std::string& device) const;
 
     // True while a wineserver of this prefix runs.
